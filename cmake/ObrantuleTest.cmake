@@ -1,6 +1,6 @@
 # obrantule_test_area(AREA LINKS lib...): builds tests/<AREA>/*.cpp into one
 # GoogleTest program and registers its tests with CTest. Tests whose name
-# contains "Slow" get the label "slow" and stay out of the default run.
+# contains "Slow" stay out of the default run (ctest -R Slow runs them).
 function(obrantule_test_area area)
   cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)

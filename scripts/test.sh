@@ -15,7 +15,7 @@ step "Release build"
 cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 step "Release tests"
-ctest --test-dir build --output-on-failure -j"$jobs" -LE slow
+ctest --test-dir build --output-on-failure -j"$jobs" -E Slow
 
 step "ASan+UBSan debug build"
 cmake -S . -B build-asan "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
@@ -23,7 +23,7 @@ cmake -S . -B build-asan "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_
 cmake --build build-asan -j"$jobs"
 step "ASan+UBSan tests"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'slow|no-asan'
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" -E "Slow|NoSanitizer"
 
 if [ -x scripts/test-extra.sh ]; then
   scripts/test-extra.sh
