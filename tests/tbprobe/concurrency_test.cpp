@@ -1,0 +1,101 @@
+// Several threads probing tables far larger than the cache while another
+// closes the files again and again: every answer must be the file's byte.
+// Run under ThreadSanitizer as well (scripts/test-extra.sh).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "block_cache.h"
+#include "position_index.h"
+#include "table_fixture.h"
+#include "tablebase_probe.h"
+#include "tablebase_registry.h"
+
+namespace {
+
+enum : int32_t { Kpkp = 6, Knkp = 7, Kbkp = 9, Kbkn = 10 };
+
+struct Table {
+  int32_t Class;
+  int32_t Side;
+};
+
+// Probes until the deadline; answers the number of wrong answers.
+int64_t ProbeUntil(std::chrono::steady_clock::time_point deadline, uint64_t seed, const std::vector<Table>& tables,
+                   std::atomic<int64_t>& probes) {
+  int64_t wrong = 0, done = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (int32_t i = 0; i < 64; ++i, ++done) {
+      const Table& table = tables[NextRandom(seed) % tables.size()];
+      uint32_t length = TableLength(table.Class, table.Side);
+      if (i & 1) {
+        // A random entry read directly.
+        uint32_t index = static_cast<uint32_t>(NextRandom(seed) % length);
+        if (ProbeScore(ReadTableValue(table.Class, table.Side, index)) !=
+            ScoreOfByte(PatternByte(table.Class, table.Side, index)))
+          ++wrong;
+      } else {
+        // A random position through the probe.
+        ClassPosition p = RandomClassPosition(table.Class, seed);
+        uint32_t index = IndexFunction[table.Class][table.Side](p.White, p.Black, NoEnPassant, 0);
+        int32_t expected = index < length ? ScoreOfByte(PatternByte(table.Class, table.Side, index)) : 0;
+        int32_t out = 999;
+        if (TBProbeList(p.Counts, p.White, p.Black, table.Side, 0, &out) != 1 || out != expected) ++wrong;
+      }
+    }
+  }
+  probes.fetch_add(done);
+  return wrong;
+}
+
+void RunProbers(int32_t cacheEntries, int32_t threads, double seconds) {
+  ScratchDirectory scratch;
+  std::vector<Table> tables;
+  for (int32_t c : {Kpkp, Knkp})
+    for (int32_t side = 0; side < 2; ++side) {
+      WritePatternTable(scratch.Path(), c, side);
+      tables.push_back({c, side});
+    }
+  for (int32_t side = 0; side < 2; ++side) {
+    WriteCompressedPatternTable(scratch.Path(), Kbkn, side, TableFileName(Kbkn, side, ".emd"));
+    tables.push_back({Kbkn, side});
+  }
+  TablebaseSession session(scratch);
+  ASSERT_EQ(session.Init(scratch.Path()), 4);
+  std::vector<char> memory(static_cast<size_t>(cacheEntries) * CacheEntrySize);
+  ASSERT_EQ(CacheSetup(memory.data(), memory.size()), 1);
+  ASSERT_EQ(CacheEntryCount(), cacheEntries);
+
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  std::atomic<int64_t> probes{0};
+  std::atomic<int64_t> wrong{0};
+  std::atomic<int64_t> closes{0};
+  std::vector<std::thread> workers;
+  for (int32_t t = 0; t < threads; ++t)
+    workers.emplace_back([&, t] { wrong.fetch_add(ProbeUntil(deadline, 0x1234567ULL * (t + 1), tables, probes)); });
+  workers.emplace_back([&] {
+    while (std::chrono::steady_clock::now() < deadline) {
+      TablebaseCloseFiles();
+      closes.fetch_add(1);
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  for (std::thread& worker : workers) worker.join();
+
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_GT(probes.load(), 1000);
+  EXPECT_GT(closes.load(), 10);
+  for (const Table& table : tables) EXPECT_TRUE(TableSides[table.Class][table.Side].Registered.load());
+  EXPECT_EQ(CacheCheckConsistency(), 1);
+  CacheSetup(nullptr, 0);
+}
+
+TEST(Concurrency, ProbersAndAFileCloserWithFewEntries) { RunProbers(3, 4, 1.5); }
+
+TEST(Concurrency, ProbersAndAFileCloserWithManyEntries) { RunProbers(40, 3, 1.5); }
+
+}  // namespace

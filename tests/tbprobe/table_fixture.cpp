@@ -1,0 +1,178 @@
+#include "table_fixture.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "datacomp_writer.h"
+#include "tablebase_classes.h"
+#include "tablebase_registry.h"
+
+std::vector<uint8_t> PatternTable(int32_t tableClass, int32_t side, uint32_t length) {
+  std::vector<uint8_t> bytes(length);
+  for (uint32_t i = 0; i < length; ++i) bytes[i] = PatternByte(tableClass, side, i);
+  return bytes;
+}
+
+ScratchDirectory::ScratchDirectory() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/obrantule-tbprobe-XXXXXX";
+  std::vector<char> text(pattern.begin(), pattern.end());
+  text.push_back(0);
+  if (!mkdtemp(text.data())) std::abort();
+  path_ = text.data();
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchDirectory::Subdirectory(const std::string& name) const {
+  std::string path = File(name);
+  mkdir(path.c_str(), 0700);
+  return path;
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  if (!bytes.empty()) ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+  std::fclose(file);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return bytes;
+  uint8_t chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  std::fclose(file);
+  return bytes;
+}
+
+void WriteSparseFile(const std::string& path, uint64_t length) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  std::fclose(file);
+  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(length)), 0);
+}
+
+uint32_t TableLength(int32_t tableClass, int32_t side) { return TablebaseClasses[tableClass].ExpectedSize[side]; }
+
+std::string TableFileName(int32_t tableClass, int32_t side, const std::string& suffix) {
+  return std::string(TablebaseClasses[tableClass].Name) + (side == 0 ? ".nbw" : ".nbb") + suffix;
+}
+
+std::string WritePatternTable(const std::string& directory, int32_t tableClass, int32_t side,
+                              const std::string& name) {
+  std::string path = directory + "/" + (name.empty() ? TableFileName(tableClass, side) : name);
+  WriteFile(path, PatternTable(tableClass, side, TableLength(tableClass, side)));
+  return path;
+}
+
+std::string WriteCompressedPatternTable(const std::string& directory, int32_t tableClass, int32_t side,
+                                        const std::string& name) {
+  std::string path = directory + "/" + name;
+  std::vector<uint8_t> data = PatternTable(tableClass, side, TableLength(tableClass, side));
+  std::vector<uint8_t> file;
+  PackOptions options;
+  PackStats stats;
+  EXPECT_EQ(PackData(data.data(), data.size(), &options, &file, &stats), 0);
+  WriteFile(path, file);
+  return path;
+}
+
+TablebaseSession::TablebaseSession(const ScratchDirectory& scratch) : scratch_(scratch) {}
+
+TablebaseSession::~TablebaseSession() {
+  while (initCount_ > 0) Shutdown();
+  unsetenv("OBRANTULE_SETTINGS");
+}
+
+int32_t TablebaseSession::Init(const std::string& path, const std::string& cacheSizeKB,
+                               const std::string& directory) {
+  std::string settings = "[Tablebase]\n";
+  if (!path.empty()) settings += "Path=" + path + "\n";
+  if (!cacheSizeKB.empty()) settings += "CacheSizeKB=" + cacheSizeKB + "\n";
+  std::string file = scratch_.File("ChssBase.ini");
+  WriteText(file, settings);
+  setenv("OBRANTULE_SETTINGS", file.c_str(), 1);
+  ++initCount_;
+  return TablebaseInit(directory.c_str());
+}
+
+void TablebaseSession::Shutdown() {
+  if (initCount_ == 0) return;
+  --initCount_;
+  TablebaseShutdown();
+}
+
+uint64_t NextRandom(uint64_t& seed) {
+  // xorshift64*: plenty for picking squares.
+  seed ^= seed >> 12;
+  seed ^= seed << 25;
+  seed ^= seed >> 27;
+  return seed * 0x2545F4914F6CDD1DULL;
+}
+
+static bool KingsTouch(int32_t a, int32_t b) {
+  int32_t fileGap = std::abs(a % 8 - b % 8), rankGap = std::abs(a / 8 - b / 8);
+  return fileGap <= 1 && rankGap <= 1;
+}
+
+ClassPosition RandomClassPosition(int32_t tableClass, uint64_t& seed) {
+  ClassPosition position;
+  ClassMaterial(tableClass, position.Counts);
+  for (int32_t i = 0; i < 24; ++i) position.White[i] = position.Black[i] = -1;
+  bool taken[64] = {};
+  int32_t whiteKing = static_cast<int32_t>(NextRandom(seed) % 64);
+  int32_t blackKing;
+  do blackKing = static_cast<int32_t>(NextRandom(seed) % 64);
+  while (KingsTouch(whiteKing, blackKing));
+  position.White[0] = whiteKing;
+  position.Black[0] = blackKing;
+  taken[whiteKing] = taken[blackKing] = true;
+  for (int32_t colour = 0; colour < 2; ++colour)
+    for (int32_t type = 1; type <= 5; ++type)
+      for (int32_t k = 0; k < position.Counts[colour * 5 + type - 1]; ++k) {
+        int32_t square;
+        do square = type == 1 ? 8 + static_cast<int32_t>(NextRandom(seed) % 48) : static_cast<int32_t>(NextRandom(seed) % 64);
+        while (taken[square]);
+        taken[square] = true;
+        (colour == 0 ? position.White : position.Black)[4 * type + k] = square;
+      }
+  return position;
+}
+
+ClassPosition ExchangeColours(const ClassPosition& position) {
+  ClassPosition exchanged;
+  for (int32_t i = 0; i < 5; ++i) {
+    exchanged.Counts[i] = position.Counts[i + 5];
+    exchanged.Counts[i + 5] = position.Counts[i];
+  }
+  std::memcpy(exchanged.White, position.Black, sizeof exchanged.White);
+  std::memcpy(exchanged.Black, position.White, sizeof exchanged.Black);
+  return exchanged;
+}
+
+void BoardOf(const ClassPosition& position, uint8_t board[64]) {
+  std::memset(board, 0, 64);
+  board[position.White[0]] = 6;
+  board[position.Black[0]] = 14;
+  for (int32_t colour = 0; colour < 2; ++colour)
+    for (int32_t type = 1; type <= 5; ++type)
+      for (int32_t k = 0; k < position.Counts[colour * 5 + type - 1]; ++k)
+        board[(colour == 0 ? position.White : position.Black)[4 * type + k]] =
+            static_cast<uint8_t>(colour * 8 + type);
+}
