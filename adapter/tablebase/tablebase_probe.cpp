@@ -76,8 +76,6 @@ static int32_t ProbeLists(const int32_t* counts, const int32_t* whiteList, const
   const int32_t* first = reversed ? blackList : whiteList;
   const int32_t* second = reversed ? whiteList : blackList;
   uint32_t index = IndexFunction[tableClass][tableSide](first, second, epSquare, reversed ? 1 : 0);
-  // Men on one square or touching kings: no entry of any table.
-  if (index == TablebaseBadIndex) return 0;
   *out = ProbeScore(ReadTableValue(tableClass, tableSide, index));
   TablebaseProbeCount.fetch_add(1, std::memory_order_relaxed);
   return 1;

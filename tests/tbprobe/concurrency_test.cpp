@@ -17,7 +17,10 @@
 
 namespace {
 
-enum : int32_t { Kpkp = 6, Knkp = 7, Kbkp = 9, Kbkn = 10 };
+constexpr int32_t Kpkp = 6;
+constexpr int32_t Knkp = 7;
+constexpr int32_t Krk = 4;
+constexpr int32_t Kqk = 5;
 
 struct Table {
   int32_t Class;
@@ -41,8 +44,7 @@ int64_t ProbeUntil(std::chrono::steady_clock::time_point deadline, uint64_t seed
       } else {
         // A random position through the probe.
         ClassPosition p = RandomClassPosition(table.Class, seed);
-        uint32_t index = IndexFunction[table.Class][table.Side](p.White, p.Black, NoEnPassant, 0);
-        int32_t expected = index < length ? ScoreOfByte(PatternByte(table.Class, table.Side, index)) : 0;
+        int32_t expected = ExpectedProbe(p.Counts, p.White, p.Black, table.Side, NoEnPassant);
         int32_t out = 999;
         if (TBProbeList(p.Counts, p.White, p.Black, table.Side, 0, &out) != 1 || out != expected) ++wrong;
       }
@@ -60,17 +62,19 @@ void RunProbers(int32_t cacheEntries, int32_t threads, double seconds) {
       WritePatternTable(scratch.Path(), c, side);
       tables.push_back({c, side});
     }
-  for (int32_t side = 0; side < 2; ++side) {
-    WriteCompressedPatternTable(scratch.Path(), Kbkn, side, TableFileName(Kbkn, side, ".emd"));
-    tables.push_back({Kbkn, side});
-  }
+  for (int32_t c : {Krk, Kqk})
+    for (int32_t side = 0; side < 2; ++side) {
+      WriteCompressedPatternTable(scratch.Path(), c, side, TableFileName(c, side, ".emd"));
+      tables.push_back({c, side});
+    }
   TablebaseSession session(scratch);
   ASSERT_EQ(session.Init(scratch.Path()), 4);
   std::vector<char> memory(static_cast<size_t>(cacheEntries) * CacheEntrySize);
   ASSERT_EQ(CacheSetup(memory.data(), memory.size()), 1);
   ASSERT_EQ(CacheEntryCount(), cacheEntries);
 
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  auto deadline = std::chrono::steady_clock::now() +
+                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
   std::atomic<int64_t> probes{0};
   std::atomic<int64_t> wrong{0};
   std::atomic<int64_t> closes{0};

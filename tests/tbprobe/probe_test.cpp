@@ -3,11 +3,13 @@
 // boards from outside that are no positions.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "block_cache.h"
+#include "material_trie.h"
 #include "position_index.h"
 #include "table_fixture.h"
 #include "tablebase_probe.h"
@@ -15,7 +17,15 @@
 
 namespace {
 
-enum : int32_t { Krk = 4, Kqk = 5, Kpkp = 6, Kbkn = 10, Kqkr = 19, Kqkq = 20, Kppk = 21, Kbnk = 25, Kppkp = 36 };
+constexpr int32_t Krk = 4;
+constexpr int32_t Kqk = 5;
+constexpr int32_t Kpkp = 6;
+constexpr int32_t Kbkn = 10;
+constexpr int32_t Kqkr = 19;
+constexpr int32_t Kqkq = 20;
+constexpr int32_t Kppk = 21;
+constexpr int32_t Kbnk = 25;
+constexpr int32_t Kppkp = 36;
 
 int32_t ExpectedFor(int32_t tableClass, int32_t tableSide, const int32_t* first, const int32_t* second,
                     int32_t ep, int32_t reversed) {
@@ -86,21 +96,22 @@ class Probe : public ::testing::Test {
 ScratchDirectory* Probe::scratch_ = nullptr;
 
 TEST_F(Probe, QueenAgainstKingInBothColours) {
-  // White Kc3, Qd4, black Ke5, white to move: class kqk, white table.
+  // White Kc3, Qd3, black Ke5, white to move: class kqk, white table.
   int32_t counts[10] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   int32_t white[24] = {18};
-  white[20] = 27;
+  white[20] = 19;
   int32_t black[24] = {36};
   int32_t out = 999;
   ASSERT_EQ(TBProbeList(counts, white, black, 0, 0, &out), 1);
   EXPECT_EQ(out, ExpectedFor(Kqk, 0, white, black, NoEnPassant, 0));
+  EXPECT_LT(IndexFunction[Kqk][0](white, black, NoEnPassant, 0), TableLength(Kqk, 0));
 
   // Colours exchanged: the black queen's side plays white in the table, and
   // white to move reads the black-to-move table with the lists swapped.
   int32_t exchangedCounts[10] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
   int32_t exchangedWhite[24] = {36};
   int32_t exchangedBlack[24] = {18};
-  exchangedBlack[20] = 27;
+  exchangedBlack[20] = 19;
   ASSERT_EQ(TBProbeList(exchangedCounts, exchangedWhite, exchangedBlack, 0, 0, &out), 1);
   EXPECT_EQ(out, ExpectedFor(Kqk, 1, exchangedBlack, exchangedWhite, NoEnPassant, 1));
   EXPECT_NE(ExpectedFor(Kqk, 1, exchangedBlack, exchangedWhite, NoEnPassant, 1),
@@ -108,10 +119,17 @@ TEST_F(Probe, QueenAgainstKingInBothColours) {
 
   uint8_t board[64] = {};
   board[18] = 6;
-  board[27] = 5;
+  board[19] = 5;
   board[36] = 14;
   ASSERT_EQ(TBProbeBoard(board, 0, 0, &out), 1);
   EXPECT_EQ(out, ExpectedFor(Kqk, 0, white, black, NoEnPassant, 0));
+
+  // With the queen on d4 the king not to move stands in check: a position
+  // no table holds, answered with 0.
+  board[19] = 0;
+  board[27] = 5;
+  ASSERT_EQ(TBProbeBoard(board, 0, 0, &out), 1);
+  EXPECT_EQ(out, 0);
 }
 
 TEST_F(Probe, SymmetricClassWithBlackToMoveReadsTheWhiteTable) {
@@ -138,23 +156,30 @@ TEST_F(Probe, BothProbesAnswerTheIndexFunctionsEntry) {
       ClassPosition x = ExchangeColours(p);
       for (int32_t side = 0; side < 2; ++side) {
         SCOPED_TRACE(std::string(TablebaseClasses[c].Name) + " side " + std::to_string(side));
-        int32_t expected = ExpectedFor(c, side, p.White, p.Black, NoEnPassant, 0);
-        int32_t out = 999;
-        ASSERT_EQ(TBProbeList(p.Counts, p.White, p.Black, side, 0, &out), 1);
-        ASSERT_EQ(out, expected);
-        uint8_t board[64];
-        BoardOf(p, board);
-        ASSERT_EQ(TBProbeBoard(board, side, 0, &out), 1);
-        ASSERT_EQ(out, expected);
-        if (TablebaseClasses[c].Flags & TablebaseSymmetric) continue;
-        int32_t exchanged = ExpectedFor(c, 1 - side, x.Black, x.White, NoEnPassant, 1);
-        ASSERT_EQ(TBProbeList(x.Counts, x.White, x.Black, side, 0, &out), 1);
-        ASSERT_EQ(out, exchanged);
-        BoardOf(x, board);
-        ASSERT_EQ(TBProbeBoard(board, side, 0, &out), 1);
-        ASSERT_EQ(out, exchanged);
+        for (const ClassPosition* q : {&p, &x}) {
+          int32_t expected = ExpectedProbe(q->Counts, q->White, q->Black, side, NoEnPassant);
+          int32_t out = 999;
+          ASSERT_EQ(TBProbeList(q->Counts, q->White, q->Black, side, 0, &out), 1);
+          ASSERT_EQ(out, expected);
+          uint8_t board[64];
+          BoardOf(*q, board);
+          ASSERT_EQ(TBProbeBoard(board, side, 0, &out), 1);
+          ASSERT_EQ(out, expected);
+        }
       }
     }
+}
+
+TEST_F(Probe, EqualMaterialOnBothSidesIsFoundEitherWay) {
+  // kpkp holds the same men on both sides: whichever orientation the trie
+  // keeps, the probe must read the entry of that orientation.
+  int32_t counts[10] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+  EXPECT_EQ(std::abs(FindClass(counts)), Kpkp);
+  int32_t white[24] = {4, 0, 0, 0, 12};
+  int32_t black[24] = {60, 0, 0, 0, 52};
+  int32_t out = 999;
+  ASSERT_EQ(TBProbeList(counts, white, black, 0, 0, &out), 1);
+  EXPECT_EQ(out, ExpectedProbe(counts, white, black, 0, NoEnPassant));
 }
 
 TEST_F(Probe, EnPassantIsPassedOnOnlyWhenAPawnCanTake) {
@@ -168,7 +193,8 @@ TEST_F(Probe, EnPassantIsPassedOnOnlyWhenAPawnCanTake) {
       if (board[s] == 1) white[4 + nw++] = s;
       if (board[s] == 9) black[4 + nb++] = s;
     }
-    return ExpectedFor(Kpkp, 1, white, black, ep, 0);
+    int32_t counts[10] = {nw, 0, 0, 0, 0, nb, 0, 0, 0, 0};
+    return ExpectedProbe(counts, white, black, 1, ep);
   };
   uint8_t board[64] = {};
   board[0] = 6;
@@ -216,7 +242,7 @@ TEST_F(Probe, EnPassantIsPassedOnOnlyWhenAPawnCanTake) {
 TEST_F(Probe, BoardsThatAreNoPositionAnswerNothing) {
   uint8_t good[64] = {};
   good[18] = 6;
-  good[27] = 5;
+  good[19] = 5;
   good[36] = 14;
   int32_t out = 999;
   ASSERT_EQ(TBProbeBoard(good, 0, 0, &out), 1);
@@ -259,14 +285,14 @@ TEST_F(Probe, BoardsThatAreNoPositionAnswerNothing) {
 TEST_F(Probe, ListsFromOutsideAreChecked) {
   int32_t counts[10] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   int32_t white[24] = {18};
-  white[20] = 27;
+  white[20] = 19;
   int32_t black[24] = {36};
   int32_t out = 999;
   ASSERT_EQ(TBProbeList(counts, white, black, 0, 0, &out), 1);
   out = 999;
   white[20] = 64;
   EXPECT_EQ(TBProbeList(counts, white, black, 0, 0, &out), 0);
-  white[20] = 27;
+  white[20] = 19;
   black[0] = -1;
   EXPECT_EQ(TBProbeList(counts, white, black, 0, 0, &out), 0);
   black[0] = 36;
@@ -283,7 +309,7 @@ TEST_F(Probe, CountsSuccessfulProbes) {
   TablebaseProbeCount.store(0);
   int32_t counts[10] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   int32_t white[24] = {18};
-  white[20] = 27;
+  white[20] = 19;
   int32_t black[24] = {36};
   int32_t out;
   for (int32_t i = 0; i < 3; ++i) ASSERT_EQ(TBProbeList(counts, white, black, i & 1, 0, &out), 1);

@@ -6,14 +6,19 @@
 #include <string>
 
 #include "block_cache.h"
-#include "datacomp_writer.h"
 #include "table_fixture.h"
 #include "tablebase_probe.h"
 #include "tablebase_registry.h"
 
 namespace {
 
-enum : int32_t { Kpk = 1, Krk = 4, Kqk = 5, Kqkr = 19, Kqkq = 20, Kqqk = 35, Kppkp = 36 };
+constexpr int32_t Kpk = 1;
+constexpr int32_t Krk = 4;
+constexpr int32_t Kqk = 5;
+constexpr int32_t Kqkr = 19;
+constexpr int32_t Kqkq = 20;
+constexpr int32_t Kqqk = 35;
+constexpr int32_t Kppkp = 36;
 
 bool Registered(int32_t tableClass, int32_t side) {
   return TableSides[tableClass][side].Registered.load() != 0;
@@ -114,7 +119,7 @@ TEST(Registry, ConnectionsShareOneSetUp) {
   EXPECT_FALSE(Registered(Kqk, 0));
   EXPECT_EQ(CacheEntryCount(), 0);
   int32_t whiteQueen[10] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
-  int32_t white[24] = {18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 27};
+  int32_t white[24] = {18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 19};
   int32_t black[24] = {36};
   int32_t out = 99;
   EXPECT_EQ(TBProbeList(whiteQueen, white, black, 0, 0, &out), 0);
@@ -157,7 +162,7 @@ TEST(Registry, WithoutCacheMemoryProbesAnswerZero) {
   ASSERT_EQ(session.Init(scratch.Path(), "99999999999999999999999"), 3);
   EXPECT_EQ(ReadTableValue(Kqk, 0, 5), TableValueUnknown);
   int32_t counts[10] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
-  int32_t white[24] = {18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 27};
+  int32_t white[24] = {18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 19};
   int32_t black[24] = {36};
   int32_t out = 99;
   EXPECT_EQ(TBProbeList(counts, white, black, 0, 0, &out), 1);
@@ -179,14 +184,7 @@ TEST(Registry, FilesThatDoNotMatchAreLeftOutAndTheRestRegistered) {
   std::vector<uint8_t> bytes = ReadFile(damaged);
   bytes[90] ^= 0x10;
   WriteFile(damaged, bytes);
-  {
-    std::vector<uint8_t> data = PatternTable(Kpk, 0, TableLength(Kpk, 0) - 8192);
-    std::vector<uint8_t> file;
-    PackOptions options;
-    PackStats stats;
-    ASSERT_EQ(PackData(data.data(), data.size(), &options, &file, &stats), 0);
-    WriteFile(a + "/kpk.nbw.emd", file);
-  }
+  WriteFile(a + "/kpk.nbw.emd", CompressForTest(PatternTable(Kpk, 0, TableLength(Kpk, 0) - 8192)));
   WritePatternTable(a, Kpk, 1);
   TablebaseSession session(scratch);
   EXPECT_EQ(session.Init(a + ";" + b), 3);

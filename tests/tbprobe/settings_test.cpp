@@ -80,7 +80,9 @@ class WorkingDirectory {
     EXPECT_EQ(chdir(path.c_str()), 0);
   }
   ~WorkingDirectory() {
-    if (saved_[0]) EXPECT_EQ(chdir(saved_), 0);
+    if (saved_[0]) {
+      EXPECT_EQ(chdir(saved_), 0);
+    }
   }
 
  private:

@@ -10,6 +10,8 @@
 #include <filesystem>
 
 #include "datacomp_writer.h"
+#include "material_trie.h"
+#include "position_index.h"
 #include "tablebase_classes.h"
 #include "tablebase_registry.h"
 
@@ -42,7 +44,9 @@ std::string ScratchDirectory::Subdirectory(const std::string& name) const {
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_NE(file, nullptr) << path;
-  if (!bytes.empty()) ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+  if (!bytes.empty()) {
+    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+  }
   std::fclose(file);
 }
 
@@ -84,13 +88,19 @@ std::string WritePatternTable(const std::string& directory, int32_t tableClass, 
 std::string WriteCompressedPatternTable(const std::string& directory, int32_t tableClass, int32_t side,
                                         const std::string& name) {
   std::string path = directory + "/" + name;
-  std::vector<uint8_t> data = PatternTable(tableClass, side, TableLength(tableClass, side));
+  WriteFile(path, CompressForTest(PatternTable(tableClass, side, TableLength(tableClass, side))));
+  return path;
+}
+
+std::vector<uint8_t> CompressForTest(const std::vector<uint8_t>& data) {
   std::vector<uint8_t> file;
   PackOptions options;
+  options.DistanceChoice = kDistancesGiven;
+  for (uint32_t i = 0; i < kDatacompDistanceCount; ++i) options.Distances[i] = i + 1;
+  options.Distances[kDatacompDistanceCount - 1] = 253;
   PackStats stats;
   EXPECT_EQ(PackData(data.data(), data.size(), &options, &file, &stats), 0);
-  WriteFile(path, file);
-  return path;
+  return file;
 }
 
 TablebaseSession::TablebaseSession(const ScratchDirectory& scratch) : scratch_(scratch) {}
@@ -175,4 +185,16 @@ void BoardOf(const ClassPosition& position, uint8_t board[64]) {
       for (int32_t k = 0; k < position.Counts[colour * 5 + type - 1]; ++k)
         board[(colour == 0 ? position.White : position.Black)[4 * type + k]] =
             static_cast<uint8_t>(colour * 8 + type);
+}
+
+int32_t ExpectedProbe(const int32_t* counts, const int32_t* white, const int32_t* black, int32_t side,
+                      int32_t epSquare) {
+  int32_t found = FindClass(counts);
+  int32_t tableClass = found < 0 ? -found : found;
+  int32_t tableSide = found < 0 ? 1 - side : side;
+  uint32_t index = found < 0 ? IndexFunction[tableClass][tableSide](black, white, epSquare, 1)
+                             : IndexFunction[tableClass][tableSide](white, black, epSquare, 0);
+  int32_t fileSide = TablebaseClasses[tableClass].Flags & TablebaseSymmetric ? 0 : tableSide;
+  if (index >= TableLength(tableClass, fileSide)) return 0;
+  return ScoreOfByte(PatternByte(tableClass, fileSide, index));
 }

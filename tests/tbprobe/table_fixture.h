@@ -52,6 +52,10 @@ std::string WritePatternTable(const std::string& directory, int32_t tableClass, 
 // The same table compressed, under the compressed name given.
 std::string WriteCompressedPatternTable(const std::string& directory, int32_t tableClass, int32_t side,
                                         const std::string& name);
+// A compressed file image of the data. The copy distances are given (the
+// pattern repeats every 253 bytes) so that packing stays quick even in
+// sanitizer builds.
+std::vector<uint8_t> CompressForTest(const std::vector<uint8_t>& data);
 // The file name of a class's table: name + ".nbw" / ".nbb" + suffix.
 std::string TableFileName(int32_t tableClass, int32_t side, const std::string& suffix = "");
 uint32_t TableLength(int32_t tableClass, int32_t side);
@@ -85,4 +89,9 @@ ClassPosition RandomClassPosition(int32_t tableClass, uint64_t& seed);
 // now black), squares unchanged.
 ClassPosition ExchangeColours(const ClassPosition& position);
 void BoardOf(const ClassPosition& position, uint8_t board[64]);
+// The answer a probe must give for a position of registered pattern tables:
+// the class and orientation from the material trie, the index from the
+// class's index function, the byte from the pattern (0 past the file's end).
+int32_t ExpectedProbe(const int32_t* counts, const int32_t* white, const int32_t* black, int32_t side,
+                      int32_t epSquare);
 uint64_t NextRandom(uint64_t& seed);
