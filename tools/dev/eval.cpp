@@ -112,8 +112,12 @@ int EvalCommand(int argc, char** argv) {
     std::printf("Positional score (white's view): %+d\n", t.Positional);
     std::printf("Side to move's score before correction: %+d\n", t.BeforeCorrection);
     if (t.WhiteInsufficient || t.BlackInsufficient) {
-      std::printf("Insufficient material: %s cannot win (correction 170 towards the other side when it leads)\n",
-                  t.WhiteInsufficient ? "white" : "black");
+      std::printf("Insufficient material: %s cannot win; ", t.WhiteInsufficient ? "white" : "black");
+      if (score != t.BeforeCorrection) {
+        std::printf("its lead is cut by 170: %+d\n", score - t.BeforeCorrection);
+      } else {
+        std::printf("it does not lead, no correction\n");
+      }
     }
   }
   if (t.Path == EvalPathMiddlegame || t.Path == EvalPathEndgame) {
