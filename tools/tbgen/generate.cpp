@@ -39,6 +39,44 @@ void GenParallelFor(uint64_t count, int threads, const std::function<void(uint64
   for (auto& t : pool) t.join();
 }
 
+static void FindEnPassantNodes(GenTable* table, int side, int threads) {
+  const GenClassInfo& info = table->info;
+  uint64_t chunks = (info.normalSize + 65535) / 65536;
+  std::vector<std::vector<uint32_t>> bases(chunks);
+  std::vector<std::vector<int8_t>> squares(chunks);
+  GenParallelFor(info.normalSize, threads, [&](uint64_t begin, uint64_t end) {
+    std::vector<uint32_t>& b = bases[begin / 65536];
+    std::vector<int8_t>& s = squares[begin / 65536];
+    GenPosition pos;
+    for (uint64_t index = begin; index < end; index++) {
+      if (!GenDecodeIndex(info, uint32_t(index), side, &pos)) continue;
+      // The other side's pawns on their fourth rank may just have come.
+      for (int i = 2; i < pos.men; i++) {
+        if (pos.type[i] != GenPawn || pos.side[i] == side) continue;
+        int sq = pos.square[i];
+        int ep = side == 0 ? sq + 8 : sq - 8;
+        if ((side == 0 && (sq >> 3) != 4) || (side == 1 && (sq >> 3) != 3)) continue;
+        if (!GenEnPassantEligible(pos, ep)) continue;
+        b.push_back(uint32_t(index));
+        s.push_back(int8_t(ep));
+      }
+    }
+  });
+  for (uint64_t c = 0; c < chunks; c++) {
+    table->epBase[side].insert(table->epBase[side].end(), bases[c].begin(), bases[c].end());
+    table->epSquare[side].insert(table->epSquare[side].end(), squares[c].begin(), squares[c].end());
+  }
+}
+
+void GenSetUpNodes(GenTable* table, int threads) {
+  for (int side = 0; side < 2; side++) {
+    table->epBase[side].clear();
+    table->epSquare[side].clear();
+    if (table->info.enPassant) FindEnPassantNodes(table, side, threads);
+    table->value[side].assign(size_t(table->info.normalSize) + table->epBase[side].size(), 0);
+  }
+}
+
 namespace {
 
 struct Generation {
@@ -56,35 +94,6 @@ struct Generation {
   }
 
   uint64_t NodeCount(int side) const { return table->value[side].size(); }
-
-  void FindEnPassantNodes(int side) {
-    const GenClassInfo& info = table->info;
-    uint64_t chunks = (info.normalSize + 65535) / 65536;
-    std::vector<std::vector<uint32_t>> bases(chunks);
-    std::vector<std::vector<int8_t>> squares(chunks);
-    GenParallelFor(info.normalSize, threads, [&](uint64_t begin, uint64_t end) {
-      std::vector<uint32_t>& b = bases[begin / 65536];
-      std::vector<int8_t>& s = squares[begin / 65536];
-      GenPosition pos;
-      for (uint64_t index = begin; index < end; index++) {
-        if (!GenDecodeIndex(info, uint32_t(index), side, &pos)) continue;
-        // The other side's pawns on their fourth rank may just have come.
-        for (int i = 2; i < pos.men; i++) {
-          if (pos.type[i] != GenPawn || pos.side[i] == side) continue;
-          int sq = pos.square[i];
-          int ep = side == 0 ? sq + 8 : sq - 8;
-          if ((side == 0 && (sq >> 3) != 4) || (side == 1 && (sq >> 3) != 3)) continue;
-          if (!GenEnPassantEligible(pos, ep)) continue;
-          b.push_back(uint32_t(index));
-          s.push_back(int8_t(ep));
-        }
-      }
-    });
-    for (uint64_t c = 0; c < chunks; c++) {
-      table->epBase[side].insert(table->epBase[side].end(), bases[c].begin(), bases[c].end());
-      table->epSquare[side].insert(table->epSquare[side].end(), squares[c].begin(), squares[c].end());
-    }
-  }
 
   // First look at every node: broken, mate, stalemate, or a value from moves
   // that leave the class.
@@ -226,10 +235,7 @@ std::unique_ptr<GenTable> GenerateClass(const std::string& name, const GenOption
     *error = "class " + name + " needs " + missing + " first";
     return nullptr;
   }
-  for (int side = 0; side < 2; side++) {
-    if (table->info.enPassant) gen.FindEnPassantNodes(side);
-    table->value[side].assign(size_t(table->info.normalSize) + table->epBase[side].size(), 0);
-  }
+  GenSetUpNodes(table.get(), options.threads);
   for (int side = 0; side < 2; side++) gen.InitialValues(side);
   for (int plies = 0; plies <= gen.maxPlies.load() && !gen.overflow.load(); plies++) {
     if (gen.progress) gen.progress("depth", uint64_t(plies), 0);
@@ -240,4 +246,25 @@ std::unique_ptr<GenTable> GenerateClass(const std::string& name, const GenOption
     return nullptr;
   }
   return table;
+}
+
+static bool AddInOrder(const std::string& name, std::vector<std::string>* order, std::string* error) {
+  for (const std::string& done : *order)
+    if (done == name) return true;
+  GenClassInfo info;
+  if (!ParseGenClass(name.c_str(), &info)) {
+    *error = "not a class name: " + name;
+    return false;
+  }
+  for (const std::string& sub : GenExitClassNames(info))
+    if (!AddInOrder(sub, order, error)) return false;
+  order->push_back(name);
+  return true;
+}
+
+bool GenClassesInOrder(const std::vector<std::string>& wanted, std::vector<std::string>* order, std::string* error) {
+  order->clear();
+  for (const std::string& name : wanted)
+    if (!AddInOrder(name, order, error)) return false;
+  return true;
 }

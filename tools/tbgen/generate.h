@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gen_tables.h"
 
@@ -19,6 +20,14 @@ struct GenOptions {
 // Generates `name`; on failure returns null and sets *error.
 std::unique_ptr<GenTable> GenerateClass(const std::string& name, const GenOptions& options, std::string* error);
 
+// Finds the class's en-passant positions and sizes its value arrays (zeroed).
+void GenSetUpNodes(GenTable* table, int threads);
+
 // Runs `body(begin, end)` over [0, count) in chunks on `threads` threads.
 void GenParallelFor(uint64_t count, int threads, const std::function<void(uint64_t, uint64_t)>& body,
                     const std::function<void(uint64_t)>& progress = nullptr);
+
+// The classes to generate for `wanted`, each after the classes its captures
+// and promotions reach .
+// False with the bad name in *error when a name is not a class.
+bool GenClassesInOrder(const std::vector<std::string>& wanted, std::vector<std::string>* order, std::string* error);
