@@ -171,6 +171,19 @@ TEST(GameMoves, ManyKingMovesNeverBringCastlingBack) {
   EXPECT_EQ(FindMove("e1c1"), -1);
 }
 
+TEST(GameMoves, ARookCapturedAtHomeCannotBeReplacedForCastling) {
+  // Black takes the h1 rook, the other white rook retakes on h1: that rook
+  // has never castled rights.
+  StartGame("r3k2r/8/8/8/3p1p2/8/4P3/R3K1RR w KQkq - 0 1");
+  for (const char* move : {"e2e4", "h8h1", "g1h1", "a8a1"}) ASSERT_EQ(Enter(move), 0) << move;
+  InstallGamePosition();
+  GenerateAtPly();
+  EXPECT_EQ(FindMove("e1g1"), -1);
+  EXPECT_EQ(FindMove("e1c1"), -1);
+  EXPECT_EQ(MoveCount[SqH1], 2);  // taken twice
+  EXPECT_EQ(MoveCount[SqA1], 1);
+}
+
 TEST(GameMoves, TextsThatNameNoMoveAreRefusedWithoutChange) {
   StartGame(nullptr);
   ASSERT_EQ(Enter("e2e4"), 0);
