@@ -2,6 +2,8 @@
 // balance lies far outside the window, then the positional evaluator of the
 // game phase, the material balance, and the rule that a side without mating
 // material cannot be winning.
+#include <cassert>
+
 #include "board.h"
 #include "eval.h"
 #include "searchstate.h"
@@ -33,6 +35,10 @@ inline int32_t BlackCannotMate() {
 }  // namespace
 
 int32_t Evaluate(int32_t alpha, int32_t beta) {
+  assert(Ply >= 0 && Ply < PlyLimit);
+  assert(SideToMove == White || SideToMove == Black);
+  assert(GamePhase >= 0 && GamePhase <= 2);
+  assert(GamePhase == 0 || MatingClass == 0 || GamePhase == 2);
   const int32_t m = MaterialBalance[Ply];
   const int32_t t = PieceMaterial[Ply];
   CurrentPieceMaterial = t;
