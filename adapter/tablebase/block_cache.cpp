@@ -203,13 +203,17 @@ static bool LoadBlock(TableSide& table, int32_t block, unsigned char* data) {
 
 int32_t CacheReadByte(int32_t tableClass, int32_t side, int32_t block, int32_t offset) {
   assert(EntryCount > 0);
-  assert(offset >= 0 && offset < TableBlockSize);
+  assert(tableClass > 0 && tableClass < TableClassSlots && (side == 0 || side == 1));
+  assert(block >= 0 && offset >= 0 && offset < TableBlockSize);
   TableSide& table = TableSides[tableClass][side];
+  assert(table.Buckets != nullptr);
   CacheBucket& bucket = table.Buckets[block % CacheBucketCount];
 
   SpinLockAcquire(bucket.Lock);
   for (int32_t number = bucket.Head; number; number = EntryAt(number).ChainNext) {
     if (EntryAt(number).Block != block) continue;
+    // A bucket chain holds only its own table's blocks.
+    assert(EntryAt(number).Class == tableClass && EntryAt(number).Side == side);
     SpinLockAcquire(ChainLock);
     if (LruHead != number) {
       LruUnlink(number);
