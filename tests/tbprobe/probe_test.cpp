@@ -282,6 +282,40 @@ TEST_F(Probe, BoardsThatAreNoPositionAnswerNothing) {
   EXPECT_TRUE(refused(board));
 }
 
+TEST_F(Probe, RandomBytesOnTheBoardAreHandled) {
+  // Whatever the host sends: an answer only for a board of one king a side
+  // and at most five men, and never a read or write outside the lists.
+  uint64_t seed = 99;
+  int32_t answered = 0;
+  for (int32_t i = 0; i < 20000; ++i) {
+    uint8_t board[64] = {};
+    int32_t men = 1 + static_cast<int32_t>(NextRandom(seed) % 7);
+    for (int32_t k = 0; k < men; ++k) {
+      uint64_t r = NextRandom(seed);
+      board[r % 64] = static_cast<uint8_t>(r % 3 == 0 ? (r >> 8) & 255 : ((r >> 8) % 2) * 8 + 1 + (r >> 16) % 6);
+    }
+    int32_t kings[2] = {0, 0}, pieces = 0;
+    bool valid = true;
+    for (int32_t square = 0; square < 64; ++square) {
+      int32_t code = board[square];
+      if (code == 0) continue;
+      ++pieces;
+      if (code > 14 || (code & 7) == 0 || (code & 7) == 7) valid = false;
+      else if ((code & 7) == 6) ++kings[code >> 3];
+    }
+    valid = valid && pieces <= 5 && kings[0] == 1 && kings[1] == 1;
+    int32_t out = 999;
+    int32_t result = TBProbeBoard(board, static_cast<int32_t>(NextRandom(seed) & 1),
+                                  static_cast<int32_t>(NextRandom(seed) % 80) - 8, &out);
+    if (!valid) {
+      ASSERT_EQ(result, 0) << i;
+      ASSERT_EQ(out, 999);
+    }
+    answered += result;
+  }
+  EXPECT_GT(answered, 0);
+}
+
 TEST_F(Probe, ListsFromOutsideAreChecked) {
   int32_t counts[10] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   int32_t white[24] = {18};
