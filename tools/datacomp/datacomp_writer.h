@@ -61,6 +61,27 @@ inline uint32_t TokenSymbol(uint32_t token) { return token & 1023u; }
 inline uint32_t TokenExtraBits(uint32_t token) { return (token >> 10) & 31u; }
 inline uint32_t TokenExtraValue(uint32_t token) { return token >> 15; }
 
+// Everything a file image is made of; AssembleFile writes the header around it.
+struct FileImageParts {
+  uint32_t BlockBits = kDatacompTableBlockBits;
+  uint32_t BlockCount = 0;
+  uint32_t LastBlockLength = 0;
+  std::vector<uint32_t> CompressedLengths;  // one per block
+  std::vector<uint32_t> CheckValues;        // two per block
+  uint32_t Distances[kDatacompDistanceCount] = {};
+  uint8_t CodeLengths[kDatacompSymbolCount] = {};
+  std::vector<uint8_t> Blocks;              // the blocks' bytes, back to back
+};
+void AssembleFile(const FileImageParts& parts, std::vector<uint8_t>* file);
+
+struct BitWriter;
+// Writes the 1024 symbol code lengths in their nested form.
+void WriteSymbolCodeLengths(BitWriter* writer, const uint8_t* lengths);
+
 // Parses one block into tokens, minimising the cost in bits given per symbol.
 void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[kDatacompDistanceCount],
                 const uint32_t symbolCosts[kDatacompSymbolCount], std::vector<uint32_t>* tokens);
+
+// Table-like sample data (about 1.7 MB) for tests and benchmarks; variants
+// 0..3 differ in side to move and rules.
+void SynthesiseTable(uint32_t variant, std::vector<uint8_t>* data);

@@ -4,7 +4,7 @@
 // value (distance 1), a piece moving one square (64 and its neighbours), a
 // king pair or piece placement further out. The choice measures this on up
 // to 16 blocks spread over the file: first every distance 1..8191 is scored
-// by how many positions start a 4-byte match at that distance, then the 96
+// by how many (sampled) positions start a 4-byte match at that distance, then the 96
 // strongest compete greedily: each pick is the distance whose matches cover
 // the most bytes not yet covered by the distances already picked.
 #include <algorithm>
@@ -16,6 +16,9 @@
 namespace {
 
 constexpr uint32_t kSampleBlocks = 16;
+// The first scoring looks at every fourth position: an unbiased estimate at
+// a quarter of the work.
+constexpr uint32_t kScoreStep = 4;
 constexpr uint32_t kFinalists = 96;
 constexpr uint32_t kMatchBytes = 4;
 constexpr uint32_t kMaxDistance = kDatacompTableBlockSize - 1;
@@ -51,7 +54,7 @@ uint64_t MatchScore(const std::vector<Sample>& samples, uint32_t distance) {
     const uint8_t* b = sample.Bytes;
     uint32_t end = sample.Length - kMatchBytes + 1;
     uint32_t count = 0;
-    for (uint32_t i = distance; i < end; i++) count += Load32(b + i) == Load32(b + i - distance);
+    for (uint32_t i = distance; i < end; i += kScoreStep) count += Load32(b + i) == Load32(b + i - distance);
     score += count;
   }
   return score;

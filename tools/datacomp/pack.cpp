@@ -36,6 +36,8 @@ void WriterCode(const uint8_t* lengths, uint32_t count, uint32_t* codes, uint8_t
   for (uint32_t s = 0; s < count; s++) bits[s] = present == 1 ? 0 : lengths[s];
 }
 
+}  // namespace
+
 // 1024 code lengths: literal lengths (X 0..31) and runs of one length
 // (X 32..63 with a count from Y), X and Y themselves sent as 128 plain lengths.
 void WriteSymbolCodeLengths(BitWriter* writer, const uint8_t* lengths) {
@@ -115,6 +117,8 @@ void WriteSymbolCodeLengths(BitWriter* writer, const uint8_t* lengths) {
   }
 }
 
+namespace {
+
 // Bit costs for the next parse: a symbol the code leaves out costs a little
 // more than the longest code, so that it can come back when it pays.
 void CostsFromFrequencies(const uint64_t* frequencies, uint32_t* costs) {
@@ -138,6 +142,34 @@ void InitialCosts(const uint8_t* data, size_t length, uint32_t* costs) {
 }
 
 }  // namespace
+
+void AssembleFile(const FileImageParts& parts, std::vector<uint8_t>* file) {
+  const uint32_t n = parts.BlockCount;
+  std::vector<uint8_t>& out = *file;
+  out.assign(kDatacompFixedHeaderLength + 8 * static_cast<size_t>(n), 0);
+  std::copy(kDatacompBanner, kDatacompBanner + kDatacompBannerLength, out.begin());
+  out[70] = static_cast<uint8_t>(parts.BlockBits);
+  out[71] = static_cast<uint8_t>(kDatacompDistanceCount);
+  PutBig32(&out, 72, n);
+  std::copy(kDatacompMagic, kDatacompMagic + 4, out.begin() + 76);
+  for (size_t i = 0; i < parts.CheckValues.size() && i < 2 * static_cast<size_t>(n); i++)
+    PutBig32(&out, kDatacompFixedHeaderLength + 4 * i, parts.CheckValues[i]);
+  BitWriter writer;
+  BitWriterStart(&writer, &out);
+  const uint32_t mask = (1u << parts.BlockBits) - 1;  // a full block's length is written as 0
+  for (uint32_t b = 0; b < n; b++) BitWriterPut(&writer, parts.CompressedLengths[b] & mask, parts.BlockBits);
+  BitWriterPut(&writer, parts.LastBlockLength & mask, parts.BlockBits);
+  for (uint32_t j = 0; j < kDatacompDistanceCount; j++) BitWriterPut(&writer, parts.Distances[j] & mask, parts.BlockBits);
+  BitWriterFlush(&writer);
+  WriteSymbolCodeLengths(&writer, parts.CodeLengths);
+  BitWriterFlush(&writer);
+  size_t h = out.size() + 4;
+  PutBig32(&out, 64, static_cast<uint32_t>(h));
+  uint32_t checksum = Checksum(out.data(), out.size(), 0);
+  out.resize(h);
+  PutBig32(&out, h - 4, checksum);
+  out.insert(out.end(), parts.Blocks.begin(), parts.Blocks.end());
+}
 
 int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
                  std::vector<uint8_t>* file, PackStats* stats) {
@@ -235,35 +267,23 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
     if (caching) std::vector<uint32_t>().swap(cache[b]);
   }
 
-  // Header: fixed part, check values, sizes and distances, code lengths, checksum.
-  std::vector<uint8_t>& out = *file;
-  out.assign(kDatacompFixedHeaderLength + 8 * static_cast<size_t>(n), 0);
-  std::copy(kDatacompBanner, kDatacompBanner + kDatacompBannerLength, out.begin());
-  out[70] = static_cast<uint8_t>(kBlockBits);
-  out[71] = static_cast<uint8_t>(kDatacompDistanceCount);
-  PutBig32(&out, 72, n);
-  std::copy(kDatacompMagic, kDatacompMagic + 4, out.begin() + 76);
-  for (size_t i = 0; i < checkValues.size(); i++) PutBig32(&out, kDatacompFixedHeaderLength + 4 * i, checkValues[i]);
-  BitWriter writer;
-  BitWriterStart(&writer, &out);
-  const uint32_t mask = kBlockSize - 1;  // a full block's length is written as 0
-  for (uint32_t b = 0; b < n; b++) BitWriterPut(&writer, compressedLengths[b] & mask, kBlockBits);
-  BitWriterPut(&writer, n ? blockLength(n - 1) & mask : 0, kBlockBits);
-  for (uint32_t j = 0; j < kDatacompDistanceCount; j++) BitWriterPut(&writer, distances[j], kBlockBits);
-  BitWriterFlush(&writer);
-  WriteSymbolCodeLengths(&writer, lengths);
-  BitWriterFlush(&writer);
-  size_t h = out.size() + 4;
-  PutBig32(&out, 64, static_cast<uint32_t>(h));
-  uint32_t checksum = Checksum(out.data(), out.size(), 0);
-  out.resize(h);
-  PutBig32(&out, h - 4, checksum);
-  out.insert(out.end(), blocks.begin(), blocks.end());
+  FileImageParts parts;
+  parts.BlockBits = kBlockBits;
+  parts.BlockCount = n;
+  parts.LastBlockLength = n ? blockLength(n - 1) : 0;
+  parts.CompressedLengths = std::move(compressedLengths);
+  parts.CheckValues = std::move(checkValues);
+  std::copy(distances, distances + kDatacompDistanceCount, parts.Distances);
+  std::copy(lengths, lengths + kDatacompSymbolCount, parts.CodeLengths);
+  parts.Blocks = std::move(blocks);
+  AssembleFile(parts, file);
+  const std::vector<uint8_t>& out = *file;
+  uint32_t h = static_cast<uint32_t>(out.size() - parts.Blocks.size());
 
   if (stats) {
     stats->InputLength = length;
     stats->OutputLength = out.size();
-    stats->HeaderLength = static_cast<uint32_t>(h);
+    stats->HeaderLength = h;
     stats->BlockCount = n;
     stats->StoredBlocks = stored;
     std::copy(distances, distances + kDatacompDistanceCount, stats->Distances);
