@@ -257,6 +257,8 @@ int32_t RunRoot(int32_t mode) {
   }
 }
 
+void ResetRootState() { PVTable[0][0].From = 0; }
+
 void UpdatePV(int32_t m) {
   MoveEntry* row = PVTable[Ply];
   const MoveEntry* next = PVTable[Ply + 1];
