@@ -84,7 +84,9 @@ uint64_t PerftWithEvasions(int32_t depth) {
   for (int32_t i = start; i < end; ++i) {
     MakeMove(i);
     const bool illegal = MoverKingAttacked() != 0;
-    if (check) EXPECT_FALSE(illegal) << "evasion leaves the king attacked";
+    if (check) {
+      EXPECT_FALSE(illegal) << "evasion leaves the king attacked";
+    }
     if (!illegal) nodes += depth <= 1 ? 1 : PerftWithEvasions(depth - 1);
     UnmakeMove(i);
   }

@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "engine/search.h"
+#include "engine/eval.h"
+#include "engine/rootdriver.h"
+#include <algorithm>
 #include "searchtest.h"
 
 namespace {
@@ -35,7 +38,9 @@ TEST(Search, FindsMatesInOneTwoAndThree) {
     const std::string line = AnalyseToDepth(c.Text, 2 * c.Moves + 1);
     ASSERT_FALSE(Reported.Mainlines.empty()) << c.Text;
     EXPECT_EQ(Reported.Mainlines.back().second, ReportedMateScore(c.Moves)) << c.Text << ": " << line;
-    if (c.First != nullptr) EXPECT_EQ(FirstMove(line), c.First) << c.Text;
+    if (c.First != nullptr) {
+      EXPECT_EQ(FirstMove(line), c.First) << c.Text;
+    }
   }
 }
 
@@ -179,8 +184,9 @@ TEST(Search, TablebaseAnswersComeThroughTheCallback) {
   TablebasePieceLimit = 3;
   AnalyseToDepth(text, 4);
   EXPECT_GT(ProbeCalls, 0);
-  // Every reply is called a draw by the fake tables, so the root sees a draw.
-  EXPECT_EQ(Reported.Mainlines.back().second, 0);
+  // Every reply is called a draw by the fake tables, so the root sees a draw
+  // (a first root move's score v is reported as v + 2).
+  EXPECT_EQ(Reported.Mainlines.back().second, 2);
   // The arguments: one white rook, kings in slot 0, the rook in slot 16.
   const int32_t counts[10] = {0, 0, 0, 1, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(0, std::memcmp(LastCounts, counts, sizeof counts));
@@ -194,7 +200,7 @@ TEST(Search, TablebaseAnswersComeThroughTheCallback) {
   AnalyseToDepth(text, 4);
   EXPECT_GT(ProbeCalls, 0);
   EXPECT_EQ(Reported.Mainlines.back().second, withoutTables);
-  EnsureEngine();  // restores the defaults
+  NoTablebases();
 }
 
 TEST(Search, TablebaseResultsBecomeDistanceScores) {
@@ -219,5 +225,5 @@ TEST(Search, TablebaseResultsBecomeDistanceScores) {
   EXPECT_EQ(score, 4 + 6 - 32001);
   Callbacks.TBProbeList = NeverAnswers;
   EXPECT_EQ(ProbeTablebase(4, 0, &score), 0);
-  EnsureEngine();
+  NoTablebases();
 }

@@ -37,11 +37,7 @@ int32_t OBRANTULE_CALL IgnoreText(const char*) { return 0; }
 
 void EnsureEngine() {
   static bool initialised = false;
-  if (initialised) {
-    Callbacks.TBProbeList = nullptr;
-    TablebasePieceLimit = 0;
-    return;
-  }
+  if (initialised) return;
   EngineCallbacks callbacks;
   callbacks.Size = int32_t(sizeof callbacks);
   callbacks.ShowNodes = RecordNodes;
@@ -79,6 +75,11 @@ std::string AnalyseToDepth(const char* text, int32_t depth, const std::vector<co
   Reported.Clear();
   EXPECT_EQ(ObrantuleAnalyse(0), 0);
   return Reported.Mainlines.empty() ? std::string() : Reported.Mainlines.back().first;
+}
+
+void NoTablebases() {
+  Callbacks.TBProbeList = nullptr;
+  TablebasePieceLimit = 0;
 }
 
 std::string FirstMove(const std::string& line) { return line.substr(0, line.find(' ')); }

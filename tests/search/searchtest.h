@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/perft.h"
 
 struct Reports {
   std::vector<int32_t> Depths;
@@ -27,5 +28,7 @@ void LoadPosition(const char* text, const std::vector<const char*>& moves = {});
 // Runs a fixed-depth analysis of a position from a cleared state; returns the
 // last reported line (empty when none) and leaves the reports in Reported.
 std::string AnalyseToDepth(const char* text, int32_t depth, const std::vector<const char*>& moves = {});
+// Takes the tablebase callback and piece limit away again.
+void NoTablebases();
 // First move of a reported line.
 std::string FirstMove(const std::string& line);

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "api.h"
-#include "search.h"
+#include "engine/api.h"
+#include "engine/search.h"
 
 const BenchPosition BenchPositions[] = {
     {"start", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "api.h"
+#include "command.h"
+#include "engine/api.h"
 #include "benchpositions.h"
 
 int BenchCommand(int argc, char** argv) {
@@ -38,3 +39,5 @@ int BenchCommand(int argc, char** argv) {
   std::printf("Nodes/second: %lld\n", (long long)(totalMs > 0 ? totalNodes * 1000 / totalMs : 0));
   return 0;
 }
+
+OBRANTULE_DEV_COMMAND(bench, "bench [DEPTH]", BenchCommand);

@@ -10,7 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "api.h"
+#include "command.h"
+#include "engine/api.h"
 
 namespace {
 
@@ -148,3 +149,6 @@ int SearchCommand(int argc, char** argv) {
   ObrantuleQuit();
   return 0;
 }
+
+OBRANTULE_DEV_COMMAND(search, "search [--depth N | --blitz S I | --time M S | --infinite MS] [FEN [MOVE...]]",
+                      SearchCommand);
