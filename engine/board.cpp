@@ -262,6 +262,14 @@ int32_t PositionIsConsistent() {
     for (int32_t f = 0; f < 10; ++f)
       if (files[f][side] != FilePawnCount[f][side]) return 0;
   }
+  // Every pass of black on the path from the root is folded into the key.
+  for (int32_t p = 1; p <= Ply && p < PlyLimit; ++p) {
+    const int32_t mover = (Ply - p) % 2 == 0 ? -SideToMove : SideToMove;
+    if (PlyMove[p] == NullMove && mover == Black) {
+      key.Index ^= ZobristIndexTable[22];
+      key.Check ^= ZobristCheckTable[22];
+    }
+  }
   if (key != HashKey || pawnKey != PawnKingKey) return 0;
   if (pieceMaterial != PieceMaterial[Ply]) return 0;
   if ((SideToMove == White ? balance : -balance) != MaterialBalance[Ply]) return 0;

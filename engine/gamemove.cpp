@@ -77,6 +77,10 @@ void PlayGameMove(int32_t m) {
   // back to zero (which would bring castling back); the search adds at most
   // one per ply on top.
   if (MoveCount[from] < 200) ++MoveCount[from];
+  // A capture on a rook's home square ends castling with that corner for
+  // good: a rook that later arrives there is not the unmoved rook.
+  if ((to == SqA1 || to == SqH1 || to == SqA8 || to == SqH8) && GameBoard[to] != Empty && MoveCount[to] < 200)
+    ++MoveCount[to];
 
   EpSquare[0] = 0;
   if (extra != 0) {
