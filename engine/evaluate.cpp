@@ -2,8 +2,11 @@
 // balance lies far outside the window, then the positional evaluator of the
 // game phase, the material balance, and the rule that a side without mating
 // material cannot be winning.
+#include <cassert>
+
 #include "board.h"
 #include "eval.h"
+#include "evalsquares.h"
 #include "searchstate.h"
 
 int32_t CurrentPieceMaterial;
@@ -23,16 +26,20 @@ const SquareSet BlackGuardSet = MakeSet(GuardMask(1) | GuardMask(2));
 // No pawn, rook or queen, and at most a bishop or some knights.
 inline int32_t WhiteCannotMate() {
   return PawnCount[WhiteIndex] == 0 && IsEmpty(WhiteRooks) && IsEmpty(WhiteQueens) &&
-         CountSquares(WhiteBishops) < 2 && (IsEmpty(WhiteKnights) || IsEmpty(WhiteBishops));
+         !MoreThanOne(WhiteBishops) && (IsEmpty(WhiteKnights) || IsEmpty(WhiteBishops));
 }
 inline int32_t BlackCannotMate() {
   return PawnCount[BlackIndex] == 0 && IsEmpty(BlackRooks) && IsEmpty(BlackQueens) &&
-         CountSquares(BlackBishops) < 2 && (IsEmpty(BlackKnights) || IsEmpty(BlackBishops));
+         !MoreThanOne(BlackBishops) && (IsEmpty(BlackKnights) || IsEmpty(BlackBishops));
 }
 
 }  // namespace
 
 int32_t Evaluate(int32_t alpha, int32_t beta) {
+  assert(Ply >= 0 && Ply < PlyLimit);
+  assert(SideToMove == White || SideToMove == Black);
+  assert(GamePhase >= 0 && GamePhase <= 2);
+  assert(GamePhase == 0 || MatingClass == 0 || GamePhase == 2);
   const int32_t m = MaterialBalance[Ply];
   const int32_t t = PieceMaterial[Ply];
   CurrentPieceMaterial = t;
