@@ -94,22 +94,34 @@ TestPosition TransformPosition(const TestPosition& position, int32_t count, int3
 int32_t SymmetryCount(const TestMaterial& material) { return material.Pawns ? 2 : 8; }
 int32_t SymmetryOf(const TestMaterial&, int32_t i) { return i; }
 
+static uint8_t TransformTable[8][64];
+static int32_t TransformTableReady = 0;
+
 uint64_t OrbitKey(const TestMaterial& material, const TestPosition& position) {
+  if (!TransformTableReady) {
+    for (int32_t g = 0; g < 8; g++)
+      for (int32_t s = 0; s < 64; s++) TransformTable[g][s] = static_cast<uint8_t>(TransformSquare(s, g));
+    TransformTableReady = 1;
+  }
   uint64_t best = ~0ull;
-  for (int32_t i = 0; i < SymmetryCount(material); i++) {
-    TestPosition image = TransformPosition(position, material.Count, SymmetryOf(material, i));
-    // Like men: sort each run of equal colour and type.
-    for (int32_t a = 0; a < material.Count;) {
-      int32_t b = a + 1;
-      while (b < material.Count && material.Men[b].Colour == material.Men[a].Colour &&
-             material.Men[b].Type == material.Men[a].Type)
-        b++;
-      std::sort(image.Squares + a, image.Squares + b);
-      a = b;
+  const int32_t images = SymmetryCount(material);
+  for (int32_t g = 0; g < images; g++) {
+    const uint8_t* map = TransformTable[SymmetryOf(material, g)];
+    int32_t squares[5];
+    for (int32_t m = 0; m < material.Count; m++) {
+      // Insertion into the run of like men before it keeps each run sorted.
+      int32_t s = map[position.Squares[m]], at = m;
+      while (at > 0 && material.Men[at - 1].Colour == material.Men[m].Colour &&
+             material.Men[at - 1].Type == material.Men[m].Type && material.Men[m].Type != TestKing &&
+             squares[at - 1] > s) {
+        squares[at] = squares[at - 1];
+        at--;
+      }
+      squares[at] = s;
     }
-    uint64_t key = static_cast<uint64_t>(image.EpSquare);
-    for (int32_t m = 0; m < material.Count; m++)
-      key = (key << 6) | static_cast<uint64_t>(image.Squares[m]);
+    int32_t ep = position.EpSquare;
+    uint64_t key = static_cast<uint64_t>(ep == TablebaseNoEnPassant ? ep : map[ep]);
+    for (int32_t m = 0; m < material.Count; m++) key = (key << 6) | static_cast<uint64_t>(squares[m]);
     best = std::min(best, key);
   }
   return best;
