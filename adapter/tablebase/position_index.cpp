@@ -30,6 +30,7 @@ struct IndexLayout {
   int32_t Side;
   int32_t Pawns;  // file mirror and the pawn king pairs
   int32_t Flip;   // 56 when the kings and the side to move's men are numbered on the flipped board
+  int32_t AppendFlip;  // 56 when the appended men are numbered on the flipped board too
   int32_t Pairs;
   int32_t MainGroups;
   IndexGroup Main[3];
@@ -148,6 +149,12 @@ void BuildLayout(int32_t tableClass, int32_t side) {
     ownMen += own[t];
     if (own[t]) L.Main[L.MainGroups++] = {t, t, own[t], 0};
   }
+  // Single men are the low digits (by type), a like pair the high one.
+  std::stable_sort(L.Main, L.Main + L.MainGroups,
+                   [](const IndexGroup& a, const IndexGroup& b) { return a.Size < b.Size; });
+  // Black to move: the whole board is flipped, except that with a black pawn
+  // the appended white men keep their own squares.
+  L.AppendFlip = own[1] ? 0 : L.Flip;
   int32_t otherPawnsNumbered = 0;
   if (ownMen == 0 && other[1]) {
     L.Main[L.MainGroups++] = {1, 0, other[1], 1};
@@ -264,7 +271,7 @@ uint32_t CaptureIndex(const IndexLayout& L, const int32_t* own, const int32_t* o
     if (number < 0 || square == ownKing || Holds(crossed + 2, 2, square)) return TablebaseBadIndex;
     x = L.EpOffsets[pair] + static_cast<uint32_t>(number);
   }
-  uint32_t index = L.OrdinaryRange + x * EpCodes + static_cast<uint32_t>(code);
+  uint32_t index = x * EpCodes + static_cast<uint32_t>(code);  // within the capture range
 
   int32_t plainCrossed[6] = {pawn ^ flip, captured ^ flip, e ^ flip, start ^ flip,
                              ownKing ^ flip, otherKing ^ flip};
@@ -284,7 +291,7 @@ uint32_t CaptureIndex(const IndexLayout& L, const int32_t* own, const int32_t* o
     if (Holds(plainCrossed, 6, square)) return TablebaseBadIndex;
     index = index * EpPieceRadix + static_cast<uint32_t>(square - CountBelow(plainCrossed, 6, square));
   }
-  return index;
+  return L.OrdinaryRange + index;
 }
 
 // The square of a reduced number beside the other king (inverse of
@@ -361,11 +368,13 @@ uint32_t ComputeIndex(int32_t tableClass, int32_t side, const int32_t* firstList
     if (index != TablebaseBadIndex) return index;
   }
 
-  // Plain squares of the men placed so far, for the appended digits.
+  // Squares of the men placed so far, on the board the appended men are
+  // numbered on.
+  const int32_t appendFlip = L.AppendFlip;
   int32_t placed[8], ownPawns[3];
   int32_t placedCount = 0, ownPawnCount = 0;
-  placed[placedCount++] = ownKing ^ flip;
-  placed[placedCount++] = otherKing ^ flip;
+  placed[placedCount++] = ownKing ^ flip ^ appendFlip;
+  placed[placedCount++] = otherKing ^ flip ^ appendFlip;
 
   uint32_t index = L.Offsets[pair], scale = 1;
   for (int32_t g = 0; g < L.MainGroups; g++) {
@@ -374,8 +383,8 @@ uint32_t ComputeIndex(int32_t tableClass, int32_t side, const int32_t* firstList
     int32_t v[3] = {0, 0, 0};
     for (int32_t i = 0; i < group.Size; i++) {
       int32_t square = plain(list[4 * group.Type + i]);
-      placed[placedCount++] = square;
-      if (group.Type == 1 && group.Owner == 0) ownPawns[ownPawnCount++] = square;
+      placed[placedCount++] = square ^ appendFlip;
+      if (group.Type == 1 && group.Owner == 0) ownPawns[ownPawnCount++] = square ^ appendFlip;
       square ^= flip;
       if (square == ownKing) return TablebaseBadIndex;
       v[i] = NumberBesideKing(group.Kind, otherKing, ownKing, square);
@@ -389,7 +398,7 @@ uint32_t ComputeIndex(int32_t tableClass, int32_t side, const int32_t* firstList
     const IndexGroup& group = L.Append[g];
     int32_t v[3] = {0, 0, 0}, squares[3] = {0, 0, 0};
     for (int32_t i = 0; i < group.Size; i++) {
-      int32_t square = plain(other[4 * group.Type + i]);
+      int32_t square = plain(other[4 * group.Type + i]) ^ appendFlip;
       squares[i] = square;
       if (group.Type == 1) {
         if (square < 8 || square > 55 || Holds(ownPawns, ownPawnCount, square))
@@ -471,12 +480,13 @@ int32_t IndexToPosition(int32_t tableClass, int32_t side, uint32_t index, int32_
         std::upper_bound(L.Offsets.begin(), L.Offsets.end(), rest) - L.Offsets.begin() - 1);
     rest -= L.Offsets[pair];
     const int32_t ownKing = kings[pair][0], otherKing = kings[pair][1];
+    const int32_t appendFlip = L.AppendFlip;
     own[0] = ownKing ^ flip;
     other[0] = otherKing ^ flip;
     int32_t placed[8], ownPawns[3];
     int32_t placedCount = 0, ownPawnCount = 0;
-    placed[placedCount++] = ownKing ^ flip;
-    placed[placedCount++] = otherKing ^ flip;
+    placed[placedCount++] = ownKing ^ flip ^ appendFlip;
+    placed[placedCount++] = otherKing ^ flip ^ appendFlip;
     for (int32_t g = 0; g < L.MainGroups; g++) {
       const IndexGroup& group = L.Main[g];
       uint32_t radix = GroupRadix(group, ownKing, otherKing);
@@ -489,8 +499,8 @@ int32_t IndexToPosition(int32_t tableClass, int32_t side, uint32_t index, int32_
         if (square == NotPlaced) return 0;
         square ^= flip;
         list[4 * group.Type + i] = square;
-        placed[placedCount++] = square;
-        if (group.Type == 1 && group.Owner == 0) ownPawns[ownPawnCount++] = square;
+        placed[placedCount++] = square ^ appendFlip;
+        if (group.Type == 1 && group.Owner == 0) ownPawns[ownPawnCount++] = square ^ appendFlip;
       }
     }
     for (int32_t g = 0; g < L.AppendGroups; g++) {
@@ -500,7 +510,7 @@ int32_t IndexToPosition(int32_t tableClass, int32_t side, uint32_t index, int32_
       for (int32_t i = 0; i < group.Size; i++) {
         squares[i] = group.Type == 1 ? SkipSquares(v[i] + 8, ownPawns, ownPawnCount)
                                      : SkipSquares(v[i], placed, placedCount);
-        other[4 * group.Type + i] = squares[i];
+        other[4 * group.Type + i] = squares[i] ^ appendFlip;
       }
       for (int32_t i = 0; i < group.Size; i++) placed[placedCount++] = squares[i];
     }
