@@ -1,0 +1,77 @@
+// The engine's reports, written into the host's records and posted to the
+// host. They run inside the engine's search, on the thread of Eng9.
+#include "../platform/platform.h"
+#include "adapter_state.h"
+#include "tablebase_calls.h"
+
+namespace {
+
+// A stop that came before the engine looked at its flag is repeated, and
+// nothing more is reported.
+bool StopPending() {
+  if (LoadFlag(Adapter.StopRequested) == 0) return false;
+  RequestStop();
+  return true;
+}
+
+void PostAnalysis(int32_t message) {
+  AnalysisRecord* analysis = Adapter.Analysis;
+  PostToHost(message, analysis->HostValue16, analysis->HostValue8, analysis);
+}
+
+}  // namespace
+
+extern "C" {
+
+void HOSTCALL ShowNodes(int32_t nodes, int32_t value2) {
+  if (StopPending()) return;
+  StatsRecord* stats = Adapter.Stats;
+  if (stats == nullptr) return;
+  stats->Nodes = nodes;
+  stats->NodesValue2 = value2;
+  stats->TablebaseHits = TablebaseProbeCount.load(std::memory_order_relaxed);
+  if (Adapter.LastDepth > 3) PostToHost(MessageNodes, stats->HostValue16, stats->HostValue8, stats);
+}
+
+void HOSTCALL ShowDepth(int32_t depth, int32_t value2) {
+  if (StopPending()) return;
+  Adapter.LastDepth = depth;
+  if (Adapter.Analysis == nullptr) return;
+  Adapter.Analysis->Depth = uint16_t(depth);
+  Adapter.Analysis->DepthValue = int16_t(value2);
+  PostAnalysis(MessageDepth);
+}
+
+void HOSTCALL ShowMove(const char* move, int32_t value2, int32_t value3) {
+  if (StopPending()) return;
+  AnalysisRecord* analysis = Adapter.Analysis;
+  if (analysis == nullptr) return;
+  analysis->CurrentMove = move != nullptr ? TextToMoveCode(move) : 0;
+  analysis->MoveNumber = int16_t(value2);
+  analysis->MoveTotal = int16_t(value3);
+  if (Adapter.LastDepth > 5) PostAnalysis(MessageCurrentMove);
+}
+
+void HOSTCALL ShowMainline(const char* line, int32_t score) {
+  if (StopPending()) return;
+  AnalysisRecord* analysis = Adapter.Analysis;
+  if (analysis == nullptr) return;
+  analysis->MainlineMark = 2;
+  analysis->MainlineLength = 0;
+  analysis->Field122 = 0;
+  const char* place = line != nullptr ? line : "";
+  int32_t count = 0;
+  while (*place != '\0' && count < MainlineCapacity) {
+    HostMoveCode code = TextToMoveCode(place);
+    if (code == 0) break;
+    analysis->Mainline[count++] = code;
+    while (*place != '\0' && *place != ' ') ++place;
+    while (*place == ' ') ++place;
+  }
+  analysis->MainlineLength = uint16_t(count);
+  analysis->Score = int16_t(score);
+  analysis->Seconds = (PlatformTickCount() + 500u - Adapter.StartTick) / 1000u;
+  PostAnalysis(MessageMainline);
+}
+
+}  // extern "C"

@@ -1,0 +1,102 @@
+// Basic codes and records of the engine: squares, pieces, sides, square sets,
+// key pairs and move entries.
+#pragma once
+
+#include <cstdint>
+
+// The engine keeps plain signed codes so that colour is the sign and type the
+// absolute value of a board cell.
+typedef uint8_t Square;  // mailbox index 0..119 (playable: rows 2..9, columns 1..8)
+typedef int8_t Piece;    // 0 empty, 1..6 white P N B R Q K, -1..-6 black, 100 off board
+typedef int32_t Side;    // +1 white, -1 black
+
+enum : int32_t {
+  Empty = 0,
+  Pawn = 1,
+  Knight = 2,
+  Bishop = 3,
+  Rook = 4,
+  Queen = 5,
+  King = 6,
+  OffBoard = 100,
+};
+
+enum : int32_t { White = 1, Black = -1 };
+
+// Arrays "per side" are indexed 0 for white, 1 for black.
+enum : int32_t { WhiteIndex = 0, BlackIndex = 1 };
+inline int32_t SideIndex(int32_t side) { return side > 0 ? WhiteIndex : BlackIndex; }
+
+// Named mailbox squares used by castling and tests.
+enum : int32_t {
+  SqA1 = 21, SqB1 = 22, SqC1 = 23, SqD1 = 24, SqE1 = 25, SqF1 = 26, SqG1 = 27, SqH1 = 28,
+  SqA8 = 91, SqB8 = 92, SqC8 = 93, SqD8 = 94, SqE8 = 95, SqF8 = 96, SqG8 = 97, SqH8 = 98,
+};
+
+inline int32_t MakeSquare(int32_t rank, int32_t file) { return 21 + 10 * rank + file; }
+inline bool IsPlayable(int32_t s) {
+  return s >= 21 && s <= 98 && s % 10 >= 1 && s % 10 <= 8;
+}
+
+// A 64-bit set of squares (bit 8*rank+file), held as two 32-bit halves:
+// Low = ranks 1-4 (bits 0..31), High = ranks 5-8 (bits 32..63).
+struct SquareSet {
+  uint32_t Low;
+  uint32_t High;
+};
+
+inline SquareSet MakeSet(uint64_t v) { return SquareSet{uint32_t(v), uint32_t(v >> 32)}; }
+inline uint64_t SetBits(SquareSet a) { return (uint64_t(a.High) << 32) | a.Low; }
+inline SquareSet operator|(SquareSet a, SquareSet b) { return SquareSet{a.Low | b.Low, a.High | b.High}; }
+inline SquareSet operator&(SquareSet a, SquareSet b) { return SquareSet{a.Low & b.Low, a.High & b.High}; }
+inline SquareSet operator^(SquareSet a, SquareSet b) { return SquareSet{a.Low ^ b.Low, a.High ^ b.High}; }
+inline SquareSet operator~(SquareSet a) { return SquareSet{~a.Low, ~a.High}; }
+inline SquareSet& operator|=(SquareSet& a, SquareSet b) { a.Low |= b.Low; a.High |= b.High; return a; }
+inline SquareSet& operator&=(SquareSet& a, SquareSet b) { a.Low &= b.Low; a.High &= b.High; return a; }
+inline SquareSet& operator^=(SquareSet& a, SquareSet b) { a.Low ^= b.Low; a.High ^= b.High; return a; }
+inline bool operator==(SquareSet a, SquareSet b) { return a.Low == b.Low && a.High == b.High; }
+inline bool operator!=(SquareSet a, SquareSet b) { return !(a == b); }
+inline bool IsEmpty(SquareSet a) { return (a.Low | a.High) == 0; }
+inline bool Intersects(SquareSet a, SquareSet b) { return ((a.Low & b.Low) | (a.High & b.High)) != 0; }
+// 64-bit logical shifts; a count of 64 or more gives the empty set.
+inline SquareSet ShiftUp(SquareSet a, uint32_t n) { return n >= 64 ? SquareSet{0, 0} : MakeSet(SetBits(a) << n); }
+inline SquareSet ShiftDown(SquareSet a, uint32_t n) { return n >= 64 ? SquareSet{0, 0} : MakeSet(SetBits(a) >> n); }
+inline int32_t CountSquares(SquareSet a) { return __builtin_popcount(a.Low) + __builtin_popcount(a.High); }
+
+// Index half and check half of a position key.
+struct KeyPair {
+  uint32_t Index;
+  uint32_t Check;
+};
+inline bool operator==(KeyPair a, KeyPair b) { return a.Index == b.Index && a.Check == b.Check; }
+inline bool operator!=(KeyPair a, KeyPair b) { return !(a == b); }
+
+// Move flags beyond the promotion piece types 2..5.
+enum : int32_t {
+  CastleKingSide = 65,   // 'A'
+  CastleQueenSide = 66,  // 'B'
+};
+inline bool IsPromotionFlag(int32_t flag) { return flag >= 1 && flag <= 31; }
+
+// One move of the global move list.
+struct MoveEntry {
+  int16_t Score;     // ordering score (signed 16-bit), later the root's search score
+  uint8_t From;
+  uint8_t To;
+  uint8_t Captured;  // type taken, 0 none, 1 also for en passant
+  uint8_t Flag;      // 0, promotion type 2..5, CastleKingSide, CastleQueenSide
+  uint8_t Extra;     // double step: square passed over; en passant: square of the pawn taken
+};
+
+// A (from, to) pair: killers, the followed line, the hash move.
+struct MovePair {
+  uint8_t From;
+  uint8_t To;
+};
+
+// Depth of every per-ply array.
+constexpr int32_t PlyLimit = 50;
+
+// PieceValue by type: empty, pawn, knight, bishop, rook, queen, king.
+constexpr int32_t PieceValue[7] = {0, 100, 325, 350, 500, 1070, 1500};
+constexpr int32_t StartPieceMaterial = 2 * (1070 + 2 * (325 + 350 + 500));  // 6840

@@ -1,0 +1,78 @@
+// A stand-in engine library for the adapter's tests: it exports the engine's
+// entry points by name, records every call as a line of text, and lets the
+// test script what Analyse reports through the callbacks.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "../../../adapter/host/engine_binding.h"
+
+#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+std::string Log;
+int32_t InitResult = 30720;
+EngineCallbacks Callbacks;
+void (*AnalyseHook)(const EngineCallbacks*) = nullptr;
+ParamItem Items[3] = {
+    {24, 0, 10, -50, 50, "Contempt"},
+    {24, 0, 3, 0, 9, "Aggression"},
+    {24, 0, 0, 0, 1, "Unused"},
+};
+[[maybe_unused]] ParamList Params = {12, 2, Items};
+
+void Record(const std::string& line) { Log += line + "\n"; }
+
+std::string Number(int32_t value) { return std::to_string(value); }
+
+}  // namespace
+
+// Test controls.
+FAKE_EXPORT const char* FakeEngineLog() { return Log.c_str(); }
+FAKE_EXPORT void FakeEngineClearLog() { Log.clear(); }
+FAKE_EXPORT void FakeEngineSetInitResult(int32_t result) { InitResult = result; }
+FAKE_EXPORT void FakeEngineSetAnalyseHook(void (*hook)(const EngineCallbacks*)) { AnalyseHook = hook; }
+FAKE_EXPORT const EngineCallbacks* FakeEngineCallbacks() { return &Callbacks; }
+
+// The engine's entry points.
+FAKE_EXPORT int32_t ObrantuleInit(int32_t hashMB, EngineCallbacks* callbacks, const char* directory,
+                                  int32_t tablebaseLimit) {
+  memcpy(&Callbacks, callbacks, sizeof(Callbacks));
+  Record("Init " + Number(hashMB) + " " + Number(callbacks->Size) + " [" + directory + "] " +
+         Number(tablebaseLimit));
+  return InitResult;
+}
+FAKE_EXPORT int32_t ObrantuleQuit() { Record("Quit"); return 0; }
+FAKE_EXPORT void ObrantuleStopAnalyse() { Record("StopAnalyse"); }
+FAKE_EXPORT int32_t ObrantuleAnalyse(int32_t mode) {
+  Record("Analyse " + Number(mode));
+  if (AnalyseHook != nullptr) AnalyseHook(&Callbacks);
+  return 0;
+}
+FAKE_EXPORT void ObrantulePonderingOff() { Record("PonderingOff"); }
+FAKE_EXPORT void ObrantuleSetTime(int32_t moves, int32_t seconds) {
+  Record("SetTime " + Number(moves) + " " + Number(seconds));
+}
+FAKE_EXPORT void ObrantuleSetInfinite() { Record("SetInfinite"); }
+FAKE_EXPORT void ObrantuleSetDepth(int32_t depth) { Record("SetDepth " + Number(depth)); }
+FAKE_EXPORT void ObrantuleSetBlitz(int32_t seconds, int32_t increment) {
+  Record("SetBlitz " + Number(seconds) + " " + Number(increment));
+}
+FAKE_EXPORT int32_t ObrantuleSetPosition(const char* text) { Record(std::string("SetPosition ") + text); return 0; }
+FAKE_EXPORT void ObrantuleSetStartPosition() { Record("SetStartPosition"); }
+#ifndef FAKE_WITHOUT_ENTER_MOVE
+FAKE_EXPORT int32_t ObrantuleEnterMove(const char* text) { Record(std::string("EnterMove ") + text); return 0; }
+#endif
+FAKE_EXPORT const char* ObrantuleGetVersion() { Record("GetVersion"); return "Fake 1.0"; }
+FAKE_EXPORT const char* ObrantuleGetAuthor() { Record("GetAuthor"); return "Fake Author"; }
+
+#ifndef FAKE_REQUIRED_ONLY
+FAKE_EXPORT void ObrantuleNextBest() { Record("NextBest"); }
+FAKE_EXPORT int32_t ObrantuleClearHashtable() { Record("ClearHashtable"); return 0; }
+FAKE_EXPORT int32_t ObrantuleGetElo() { return 2550; }
+FAKE_EXPORT ParamList* ObrantuleGetParamList() { return &Params; }
+FAKE_EXPORT void ObrantuleSetParam(int32_t index, int32_t value) {
+  Record("SetParam " + Number(index) + " " + Number(value));
+}
+#endif

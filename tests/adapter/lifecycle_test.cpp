@@ -1,0 +1,187 @@
+// Connection lifecycle, engine binding and identity queries of the adapter.
+#include <gtest/gtest.h>
+
+#include "test_host.h"
+
+TEST(AdapterLifecycle, ConnectsInitialisesAndCloses) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  EXPECT_EQ(host.Eng.Eng5(), 0);
+  ASSERT_EQ(host.Connect(64), 0);
+  EXPECT_EQ(host.Eng.Eng5(), 1);
+  EXPECT_EQ(host.Eng.Eng4(), 0);
+  // The Init result lands in both records.
+  EXPECT_EQ(host.Info.InitResult, 30720);
+  EXPECT_EQ(host.Analysis.InitResult, 30720);
+  std::vector<std::string> log = Lines(host.EngineLog());
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0], "Init 64 " + std::to_string(sizeof(EngineCallbacks)) + " [" + host.Directory() + "/] 0");
+  host.ClearEngineLog();
+  host.Eng.Eng2();
+  EXPECT_EQ(Lines(host.EngineLog()), std::vector<std::string>{"Quit"});
+  EXPECT_EQ(host.Eng.Eng5(), 0);
+  // Closing twice does nothing; a new connection opens again.
+  host.Eng.Eng2();
+  EXPECT_EQ(Lines(host.EngineLog()).size(), 1u);
+  EXPECT_EQ(host.Connect(16), 0);
+}
+
+TEST(AdapterLifecycle, HandsTheEngineTheCallbackTable) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  // The engine's copy of the table points at the exported report functions.
+  // (The test reads the fake's copy through the callbacks it received.)
+  host.SetAnalyseHook([](const EngineCallbacks* callbacks) {
+    EXPECT_EQ(callbacks->Size, int32_t(sizeof(EngineCallbacks)));
+    callbacks->ShowDepth(7, 0);
+  });
+  GameRecord game{};
+  game.StartsFromInitial = 1;
+  host.Eng.Eng9(&game);
+  ASSERT_FALSE(Posts.empty());
+  EXPECT_EQ(Posts.back().Message, MessageDepth);
+  EXPECT_EQ(Posts.back().Analysis.Depth, 7);
+}
+
+TEST(AdapterLifecycle, SecondConnectAnswersOneAndKeepsTheFirstRecords) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  AnalysisRecord other{};
+  StatsRecord otherStats{};
+  InfoRecord otherInfo{};
+  EXPECT_EQ(host.Eng.Eng1(&other, 0, 0, &otherStats, &otherInfo, 32, 0, 0, 0), 1);
+  EXPECT_EQ(otherInfo.InitResult, 0);
+  EXPECT_EQ(Lines(host.EngineLog()).size(), 1u);  // Init ran once
+  host.Eng.ShowDepth(3, 0);
+  EXPECT_EQ(host.Analysis.Depth, 3);
+  EXPECT_EQ(other.Depth, 0);
+}
+
+TEST(AdapterLifecycle, MissingEngineLibraryAnswersNineAndStaysClosed) {
+  TestInstallation host("");
+  ASSERT_TRUE(host.Load());
+  EXPECT_EQ(host.Connect(), 9);
+  EXPECT_EQ(host.Eng.Eng5(), 0);
+  // Identity queries fall back when no library can be read.
+  EXPECT_STREQ(host.Eng.Eng6(), "Orvel Tamstra");
+  EXPECT_STREQ(host.Eng.Eng7(), "Obrantule");
+  EXPECT_EQ(host.Eng.Eng8(), 2300);
+  // The failed attempt released the connection: with the library in place
+  // the next one succeeds.
+  host.AddEngine("full");
+  EXPECT_EQ(host.Connect(), 0);
+}
+
+TEST(AdapterLifecycle, MissingRequiredEntryPointAnswersNine) {
+  TestInstallation host("without_enter_move");
+  ASSERT_TRUE(host.Load());
+  EXPECT_EQ(host.Connect(), 9);
+  EXPECT_EQ(host.Eng.Eng5(), 0);
+  EXPECT_EQ(host.EngineLog(), "");  // Init was never called
+}
+
+TEST(AdapterLifecycle, FailedInitQuitsAndAnswersTwo) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  host.SetInitResult(-1);
+  EXPECT_EQ(host.Connect(), 2);
+  EXPECT_EQ(host.Eng.Eng5(), 0);
+  std::vector<std::string> log = Lines(host.EngineLog());
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[1], "Quit");
+  EXPECT_EQ(host.Info.InitResult, 0);
+  host.SetInitResult(6144);
+  EXPECT_EQ(host.Connect(8), 0);
+  EXPECT_EQ(host.Info.InitResult, 6144);
+}
+
+TEST(AdapterLifecycle, EngineDirectoryFollowsTheEnginesFolderRule) {
+  // Below an "engines" folder the directory ends at that folder, whatever
+  // lies under it.
+  TestInstallation nested("full", "engines/obrantule");
+  ASSERT_TRUE(nested.Load());
+  ASSERT_EQ(nested.Connect(), 0);
+  std::string root = nested.Directory().substr(0, nested.Directory().size() - std::string("obrantule").size());
+  EXPECT_EQ(Lines(nested.EngineLog())[0],
+            "Init 64 " + std::to_string(sizeof(EngineCallbacks)) + " [" + root + "] 0");
+}
+
+TEST(AdapterLifecycle, OptionalEntryPointsMayBeMissing) {
+  TestInstallation host("required_only");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  EXPECT_EQ(host.Eng.Eng8(), 2300);
+  host.Eng.Eng15();
+  host.SetAnalyseHook([](const EngineCallbacks*) {});
+  GameRecord game{};
+  game.StartsFromInitial = 1;
+  host.Eng.Eng9(&game);
+  host.Eng.Eng11();
+  for (const std::string& line : Lines(host.EngineLog())) {
+    EXPECT_NE(line, "NextBest");
+    EXPECT_NE(line, "ClearHashtable");
+  }
+  EXPECT_EQ(host.Eng.Eng13(), nullptr);
+  host.Eng.Eng14(5);
+  EXPECT_TRUE(Edits.empty());
+}
+
+TEST(AdapterLifecycle, FullEngineAnswersEloAndClears) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  EXPECT_EQ(host.Eng.Eng8(), 2550);
+  host.ClearEngineLog();
+  host.Eng.Eng15();
+  EXPECT_EQ(Lines(host.EngineLog()), std::vector<std::string>{"ClearHashtable"});
+  EXPECT_EQ(host.Eng.Eng12(), 0x04002010);
+  EXPECT_EQ(host.Eng.Eng19(1), nullptr);
+  EXPECT_EQ(host.Eng.Eng19(2), nullptr);
+  EXPECT_EQ(host.Eng.Eng19(3), nullptr);
+}
+
+TEST(AdapterLifecycle, VersionBeforeConnectingLoadsTheLibraryOnceThenCaches) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  EXPECT_STREQ(host.Eng.Eng7(), "Fake 1.0");
+  EXPECT_STREQ(host.Eng.Eng7(), "Fake 1.0");
+  EXPECT_STREQ(host.Eng.Eng6(), "Fake Author");
+  EXPECT_EQ(Lines(host.EngineLog()), (std::vector<std::string>{"GetVersion", "GetAuthor"}));
+}
+
+TEST(AdapterLifecycle, BoundEngineAnswersIdentityDirectly) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  host.ClearEngineLog();
+  EXPECT_STREQ(host.Eng.Eng7(), "Fake 1.0");
+  EXPECT_STREQ(host.Eng.Eng7(), "Fake 1.0");
+  EXPECT_EQ(Lines(host.EngineLog()), (std::vector<std::string>{"GetVersion", "GetVersion"}));
+}
+
+TEST(AdapterLifecycle, NextBestAndPonderOffOnlyWhileThinking) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  host.Eng.Eng11();
+  host.Eng.Eng10();
+  EXPECT_EQ(Lines(host.EngineLog()).size(), 1u);
+  static AdapterEntries* entries;
+  entries = &host.Eng;
+  host.SetAnalyseHook([](const EngineCallbacks*) {
+    EXPECT_EQ(entries->Eng4(), 1);
+    entries->Eng11();
+    entries->Eng10();
+  });
+  GameRecord game{};
+  game.StartsFromInitial = 1;
+  game.AnalyseValue = 1;
+  host.Eng.Eng9(&game);
+  std::vector<std::string> log = Lines(host.EngineLog());
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[log.size() - 2], "NextBest");
+  EXPECT_EQ(log[log.size() - 1], "PonderingOff");
+  EXPECT_EQ(host.Eng.Eng4(), 0);
+}

@@ -1,0 +1,262 @@
+// Eng9: position text, en passant and castling repairs, game moves, time
+// controls and the start of the analysis, as the engine receives them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "test_host.h"
+
+namespace {
+
+const char StartBoard[] = "RNBQKBNRPPPPPPPP................................pppppppprnbqkbnr";
+
+// Fills the board from 64 characters, a1 first; "." is empty.
+void SetBoard(GameRecord& game, const char* squares) {
+  for (int i = 0; i < 64; ++i) {
+    const char* letters = ".PNBRQK";
+    char c = squares[i];
+    const char* found = strchr(letters, c >= 'a' && c <= 'z' ? c - 32 : c);
+    uint8_t piece = uint8_t(found != nullptr ? found - letters : 0);
+    if (c >= 'a' && c <= 'z') piece |= HostBlack;
+    game.Board[i] = piece;
+  }
+}
+
+void Place(GameRecord& game, const char* square, uint8_t piece) {
+  game.Board[(square[1] - '1') * 8 + (square[0] - 'a')] = piece;
+}
+
+uint16_t Code(const char* from, const char* to, int promotion = 0) {
+  int f = (from[1] - '1') * 8 + (from[0] - 'a');
+  int t = (to[1] - '1') * 8 + (to[0] - 'a');
+  return uint16_t(f | t << 6 | promotion << 12);
+}
+
+class Translation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host.Load());
+    ASSERT_EQ(host.Connect(), 0);
+    host.ClearEngineLog();
+    game.TimeMode = TimeModeDepth;
+    game.Depth = 6;
+  }
+  std::vector<std::string> Think() {
+    host.ClearEngineLog();
+    host.Eng.Eng9(&game);
+    return Lines(host.EngineLog());
+  }
+  TestInstallation host{"full"};
+  GameRecord game{};
+};
+
+}  // namespace
+
+TEST_F(Translation, InitialPositionFlagReplaysTheGameMoves) {
+  game.StartsFromInitial = 1;
+  game.MoveCount = 2;
+  game.Moves[0] = Code("e2", "e4");
+  game.Moves[1] = Code("e7", "e5");
+  EXPECT_EQ(Think(), (std::vector<std::string>{"SetStartPosition", "EnterMove e2e4", "EnterMove e7e5",
+                                               "SetDepth 6", "Analyse 0"}));
+}
+
+TEST_F(Translation, BoardIsWrittenAsPositionText) {
+  SetBoard(game, StartBoard);
+  game.WhiteToMove = 1;
+  game.CastlingRights = 15;
+  std::vector<std::string> log = Think();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log[0], "SetPosition rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 0");
+}
+
+TEST_F(Translation, EnPassantRebuildsBlacksDoubleStep) {
+  // White to move, e.p. square e6, black pawn e5, white pawn d5.
+  Place(game, "e1", HostKing);
+  Place(game, "e8", HostBlack + HostKing);
+  Place(game, "e5", HostBlack + HostPawn);
+  Place(game, "d5", HostPawn);
+  game.WhiteToMove = 1;
+  game.EpSquare = 44;
+  game.MoveCount = 1;
+  game.Moves[0] = Code("d5", "e6");
+  EXPECT_EQ(Think(), (std::vector<std::string>{"SetPosition 4k3/4p3/8/3P4/8/8/8/4K3 b - - 0 0", "EnterMove e7e5",
+                                               "EnterMove d5e6", "SetDepth 6", "Analyse 0"}));
+  EXPECT_EQ(game.EpSquare, 0);
+  EXPECT_EQ(game.WhiteToMove, 0);
+  EXPECT_EQ(game.Board[52], HostBlack + HostPawn);
+  EXPECT_EQ(game.Board[36], 0);
+}
+
+TEST_F(Translation, EnPassantRebuildsWhitesDoubleStep) {
+  // Black to move, e.p. square e3, white pawn e4, black pawn f4.
+  Place(game, "e1", HostKing);
+  Place(game, "e8", HostBlack + HostKing);
+  Place(game, "e4", HostPawn);
+  Place(game, "f4", HostBlack + HostPawn);
+  game.WhiteToMove = 0;
+  game.EpSquare = 20;
+  std::vector<std::string> log = Think();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[0], "SetPosition 4k3/8/8/8/5p2/8/4P3/4K3 w - - 0 0");
+  EXPECT_EQ(log[1], "EnterMove e2e4");
+}
+
+TEST_F(Translation, ImpossibleEnPassantIsDropped) {
+  Place(game, "e1", HostKing);
+  Place(game, "e8", HostBlack + HostKing);
+  Place(game, "e5", HostBlack + HostPawn);
+  Place(game, "c5", HostPawn);  // not beside e5
+  game.WhiteToMove = 1;
+  game.EpSquare = 44;
+  std::vector<std::string> log = Think();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log[0], "SetPosition 4k3/8/8/2P1p3/8/8/8/4K3 w - - 0 0");
+  EXPECT_EQ(log[1], "SetDepth 6");
+  EXPECT_EQ(game.EpSquare, 0);
+}
+
+TEST_F(Translation, EnPassantOnTheEdgeLooksOnlyInward) {
+  // a-file pawn: no square left of it may count as a capturer (h-file of
+  // the rank below must not be read as a neighbour).
+  Place(game, "e1", HostKing);
+  Place(game, "e8", HostBlack + HostKing);
+  Place(game, "a5", HostBlack + HostPawn);
+  Place(game, "h4", HostPawn);  // e - 9 for e = a6 would be h4
+  game.WhiteToMove = 1;
+  game.EpSquare = 40;
+  std::vector<std::string> log = Think();
+  EXPECT_EQ(log[0], "SetPosition 4k3/8/8/p7/7P/8/8/4K3 w - - 0 0");
+  // Garbage squares never reach the board.
+  for (uint8_t e : {1, 7, 56, 63, 64, 200, 255}) {
+    game.EpSquare = e;
+    log = Think();
+    EXPECT_EQ(log[0], "SetPosition 4k3/8/8/p7/7P/8/8/4K3 w - - 0 0") << int(e);
+  }
+}
+
+TEST_F(Translation, CastlingRightsTheBoardContradictsAreDropped) {
+  SetBoard(game, StartBoard);
+  game.WhiteToMove = 1;
+  game.CastlingRights = 15;
+  Place(game, "e1", 0);
+  Place(game, "f1", HostKing);
+  Place(game, "a8", 0);
+  std::vector<std::string> log = Think();
+  EXPECT_EQ(log[0], "SetPosition 1nbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQ1KNR w k - 0 0");
+  EXPECT_EQ(game.CastlingRights, CastleBlackShort);
+  // Black king away: both black rights go; nothing left prints "-".
+  game.CastlingRights = 15;
+  Place(game, "e8", 0);
+  Place(game, "d7", HostBlack + HostKing);
+  log = Think();
+  EXPECT_EQ(log[0], "SetPosition 1nbq1bnr/pppkpppp/8/8/8/8/PPPPPPPP/RNBQ1KNR w - - 0 0");
+  EXPECT_EQ(game.CastlingRights, 0);
+}
+
+TEST_F(Translation, ZeroMoveCodeStopsBeforeTheAnalysis) {
+  game.StartsFromInitial = 1;
+  game.MoveCount = 3;
+  game.Moves[0] = Code("e2", "e4");
+  game.Moves[1] = 0;
+  game.Moves[2] = Code("g1", "f3");
+  EXPECT_EQ(Think(), (std::vector<std::string>{"SetStartPosition", "EnterMove e2e4"}));
+  EXPECT_TRUE(Posts.empty());
+  EXPECT_EQ(host.Eng.Eng4(), 0);
+}
+
+TEST_F(Translation, MoveCountBeyondTheRecordIsRefused) {
+  game.StartsFromInitial = 1;
+  game.MoveCount = 513;
+  EXPECT_EQ(Think(), std::vector<std::string>{"SetStartPosition"});
+}
+
+TEST_F(Translation, PromotionCodesBecomeLetters) {
+  game.StartsFromInitial = 1;
+  game.MoveCount = 6;
+  game.Moves[0] = Code("g7", "g8", 7);
+  game.Moves[1] = Code("g7", "g8", 4);
+  game.Moves[2] = Code("b2", "b1", 5);
+  game.Moves[3] = Code("b2", "b1", 6);
+  game.Moves[4] = Code("g7", "g8", 3);  // 0..3: no promotion
+  game.Moves[5] = Code("a1", "h8");
+  std::vector<std::string> log = Think();
+  EXPECT_EQ(std::vector<std::string>(log.begin() + 1, log.begin() + 7),
+            (std::vector<std::string>{"EnterMove g7g8N", "EnterMove g7g8Q", "EnterMove b2b1R", "EnterMove b2b1B",
+                                      "EnterMove g7g8", "EnterMove a1h8"}));
+}
+
+TEST_F(Translation, TimeControlModes) {
+  game.StartsFromInitial = 1;
+  auto setter = [&]() { return Think()[1]; };
+  game.Depth = 0;
+  EXPECT_EQ(setter(), "SetDepth 5");
+  game.Depth = 25;
+  EXPECT_EQ(setter(), "SetDepth 5");
+  game.Depth = 20;
+  EXPECT_EQ(setter(), "SetDepth 20");
+  game.Depth = 1;
+  EXPECT_EQ(setter(), "SetDepth 1");
+  game.TimeMode = TimeModeBlitz;
+  game.TimeBase = 300;
+  game.Increment = 5;
+  EXPECT_EQ(setter(), "SetBlitz 300 5");
+  game.TimeMode = TimeModeMovesInTime;
+  game.MovesToGo = 40;
+  EXPECT_EQ(setter(), "SetTime 40 300");
+  game.TimeMode = 0;
+  EXPECT_EQ(setter(), "SetInfinite");
+  game.TimeMode = 9;
+  EXPECT_EQ(setter(), "SetInfinite");
+}
+
+TEST_F(Translation, AnalysisStartIsAnnouncedWithTheHostValues) {
+  game.StartsFromInitial = 1;
+  game.AnalyseValue = 3;
+  EXPECT_EQ(Think().back(), "Analyse 3");
+  ASSERT_EQ(Posts.size(), 1u);
+  EXPECT_EQ(Posts[0].Message, MessageAnalysisStart);
+  EXPECT_EQ(Posts[0].Value16, 1616);
+  EXPECT_EQ(Posts[0].Value8, 808);
+  EXPECT_EQ(Posts[0].Record, &host.Analysis);
+}
+
+TEST_F(Translation, StopBeforeTheAnalysisPreventsIt) {
+  static AdapterEntries* entries;
+  entries = &host.Eng;
+  game.StartsFromInitial = 1;
+  OnPost = [](int32_t message) {
+    if (message == MessageAnalysisStart) entries->Eng3();
+  };
+  std::vector<std::string> log = Think();
+  EXPECT_EQ(log.back(), "StopAnalyse");
+  for (const std::string& line : log) EXPECT_EQ(line.find("Analyse "), std::string::npos) << line;
+  // The next request starts afresh.
+  OnPost = nullptr;
+  EXPECT_EQ(Think().back(), "Analyse 0");
+}
+
+TEST_F(Translation, PonderOffBeforeTheAnalysisStartsItWithZero) {
+  static AdapterEntries* entries;
+  entries = &host.Eng;
+  game.StartsFromInitial = 1;
+  game.AnalyseValue = 1;
+  OnPost = [](int32_t message) {
+    if (message == MessageAnalysisStart) entries->Eng10();
+  };
+  std::vector<std::string> log = Think();
+  EXPECT_EQ(log.back(), "Analyse 0");
+  // Pondering is allowed again afterwards.
+  OnPost = nullptr;
+  EXPECT_EQ(Think().back(), "Analyse 1");
+}
+
+TEST(AdapterTranslation, ThinkingWithoutAConnectionDoesNothing) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  GameRecord game{};
+  game.StartsFromInitial = 1;
+  EXPECT_EQ(host.Eng.Eng9(&game), 0);
+  EXPECT_EQ(host.Eng.Eng9(nullptr), 0);
+  EXPECT_EQ(host.EngineLog(), "");
+}

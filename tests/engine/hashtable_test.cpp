@@ -1,0 +1,154 @@
+// Transposition tables: replacement between the two tables, probing rules,
+// mate-score adjustment by ply, clearing.
+#include <gtest/gtest.h>
+
+#include "engine_test_util.h"
+
+namespace {
+
+// A move entry to store (from and to only matter).
+int32_t StoredMove(uint8_t from, uint8_t to) {
+  MoveList[0] = MoveEntry{0, from, to, 0, 0, 0};
+  return 0;
+}
+
+void FreshTables() {
+  SearchPosition(nullptr);
+  ClearTables(-100);
+  TableAge = 0;
+  Ply = 0;
+}
+
+// Switches to another position whose key lands in the same main slot.
+KeyPair SameSlotKey(KeyPair key, uint32_t salt) {
+  return KeyPair{key.Index + ((MainHashMask + 1) * salt), key.Check ^ (0x1234u * salt)};
+}
+
+}  // namespace
+
+TEST(TranspositionTables, SmallerDepthKeepsTheDeeperEntry) {
+  FreshTables();
+  StoreEntry(StoredMove(35, 55), 40, 6, BoundExact);
+  StoreEntry(StoredMove(34, 54), 10, 5, BoundExact);
+  EXPECT_EQ(ProbeEntry(-100, 100, 6), 40);
+  StoreEntry(StoredMove(34, 54), 12, 6, BoundExact);
+  EXPECT_EQ(ProbeEntry(-100, 100, 6), 12);
+  EXPECT_EQ(ProbeEntry(-100, 100, 7), NoCutoff);
+}
+
+TEST(TranspositionTables, CollisionMovesTheOldEntryToTheSecondTable) {
+  FreshTables();
+  const KeyPair first = HashKey;
+  StoreEntry(StoredMove(35, 55), 40, 6, BoundExact);
+  HashKey = SameSlotKey(first, 1);
+  StoreEntry(StoredMove(34, 54), 20, 3, BoundExact);
+  EXPECT_EQ(ProbeEntry(-100, 100, 3), 20);
+  HashKey = first;
+  // The main slot now holds the other position: the probe finds the old
+  // entry in the second table.
+  EXPECT_EQ(ProbeEntry(-100, 100, 6), 40);
+  FetchHashMove();
+  EXPECT_EQ(HashMoveValid, 1);
+  EXPECT_EQ(HashMove.From, 35);
+  EXPECT_EQ(HashMove.To, 55);
+  // Storing the old position again at a smaller depth changes nothing there.
+  StoreEntry(StoredMove(31, 41), 99, 2, BoundExact);
+  EXPECT_EQ(ProbeEntry(-100, 100, 6), 40);
+}
+
+TEST(TranspositionTables, ReplacementPrefersOlderEntries) {
+  FreshTables();
+  const KeyPair base = HashKey;
+  TableAge = 10;
+  StoreEntry(StoredMove(35, 55), 1, 8, BoundExact);  // A in main
+  HashKey = SameSlotKey(base, 1);
+  StoreEntry(StoredMove(35, 55), 2, 8, BoundExact);  // B in main, A to second
+  TableAge = 11;
+  HashKey = SameSlotKey(base, 2);
+  // Main holds B of age 10 = TableAge - 1: main is overwritten.
+  StoreEntry(StoredMove(35, 55), 3, 1, BoundExact);
+  EXPECT_EQ(ProbeEntry(-100, 100, 1), 3);
+  HashKey = base;
+  EXPECT_EQ(ProbeEntry(-100, 100, 8), 1);  // A still in the second table
+  HashKey = SameSlotKey(base, 1);
+  EXPECT_EQ(ProbeEntry(-100, 100, 1), NoCutoff);  // B was replaced
+  // Main (age 11) is newer than second (age 10) and neither age is the
+  // previous one: the older second entry is replaced.
+  TableAge = 20;
+  HashKey = SameSlotKey(base, 3);
+  StoreEntry(StoredMove(35, 55), 4, 9, BoundExact);
+  EXPECT_EQ(ProbeEntry(-100, 100, 9), 4);
+  HashKey = base;
+  EXPECT_EQ(ProbeEntry(-100, 100, 8), NoCutoff);
+}
+
+TEST(TranspositionTables, MateScoresAreStoredRelativeToTheNode) {
+  FreshTables();
+  Ply = 5;
+  StoreEntry(StoredMove(35, 55), 31990, 4, BoundExact);
+  EXPECT_EQ(MainHashTable[(SideKeyOf(SideToMove) ^ HashKey.Index) & MainHashMask].Score, 31995);
+  Ply = 3;
+  EXPECT_EQ(ProbeEntry(-32000, 32000, 4), 31992);
+  Ply = 5;
+  StoreEntry(StoredMove(35, 55), -31990, 4, BoundExact);
+  Ply = 3;
+  EXPECT_EQ(ProbeEntry(-32000, 32000, 4), -31992);
+  Ply = 0;
+}
+
+TEST(TranspositionTables, OtherSideToMoveIsAMiss) {
+  FreshTables();
+  StoreEntry(StoredMove(35, 55), 40, 6, BoundExact);
+  SideToMove = Black;
+  EXPECT_EQ(ProbeEntry(-100, 100, 1), NoCutoff);
+  FetchHashMove();
+  EXPECT_EQ(HashMoveValid, 0);
+  SideToMove = White;
+}
+
+TEST(TranspositionTables, BoundsAndWindows) {
+  FreshTables();
+  StoreEntry(StoredMove(35, 55), 50, 6, BoundUpper);
+  EXPECT_EQ(ProbeEntry(60, 100, 6), 50);  // below alpha
+  EXPECT_EQ(ProbeEntry(40, 100, 6), NoCutoff);
+  EXPECT_EQ(ProbeAlpha, 40);
+  EXPECT_EQ(ProbeBeta, 50);
+  EXPECT_EQ(ProbeEntry(50, 100, 6), NoCutoff);
+  EXPECT_EQ(ProbeAlpha, 50);
+  EXPECT_EQ(ProbeBeta, 50);  // empty window
+  EXPECT_EQ(ProbeEntry(0, 40, 6), NoCutoff);
+  EXPECT_EQ(ProbeBeta, 40);
+  StoreEntry(StoredMove(35, 55), 50, 7, BoundLower);
+  EXPECT_EQ(ProbeEntry(0, 40, 6), 50);
+  EXPECT_EQ(ProbeEntry(0, 60, 6), NoCutoff);
+  EXPECT_EQ(ProbeAlpha, 0);
+  EXPECT_EQ(ProbeBeta, 60);
+}
+
+TEST(TranspositionTables, EmptyMainSlotMissesEvenWithASecondEntry) {
+  FreshTables();
+  const KeyPair first = HashKey;
+  StoreEntry(StoredMove(35, 55), 40, 6, BoundExact);
+  HashKey = SameSlotKey(first, 1);
+  StoreEntry(StoredMove(34, 54), 20, 3, BoundExact);
+  InvalidateEntry();  // main slot bound 0
+  HashKey = first;
+  EXPECT_EQ(ProbeEntry(-100, 100, 6), NoCutoff);
+}
+
+TEST(TranspositionTables, ClearEmptiesEverything) {
+  FreshTables();
+  StoreEntry(StoredMove(35, 55), 40, 6, BoundExact);
+  PawnCache[5].Tag = 2;
+  PreviousPhase = 2;
+  ClearTables(-100);
+  EXPECT_EQ(ProbeEntry(-100, 100, 0), NoCutoff);
+  FetchHashMove();
+  EXPECT_EQ(HashMoveValid, 0);
+  EXPECT_EQ(PawnCache[5].Tag, 0);
+  EXPECT_EQ(PreviousPhase, 0);
+  for (uint32_t i = 0; i <= MainHashMask; i += 4097) {
+    EXPECT_EQ(MainHashTable[i].Bound, -100);
+    EXPECT_EQ(MainHashTable[i].Depth, -40);
+  }
+}

@@ -1,0 +1,291 @@
+// Make/unmake: exact restoration of the whole position state over random
+// play, incremental keys against recomputed ones, and the per-ply stacks.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "engine_test_util.h"
+
+namespace {
+
+struct Snapshot {
+  Board Cells;
+  SquareSet Sets[13];
+  SquareSet White, Black, All;
+  int32_t WhiteKing, BlackKing, Side, PlyNow, Repetitions;
+  KeyPair Key, PawnKey;
+  int32_t Pieces[2], Pawns[2], Files[10][2];
+  uint8_t Moved[128];
+  int32_t Material, Balance, Castled[2];
+};
+
+Snapshot Take() {
+  Snapshot s;
+  std::memcpy(s.Cells, SearchBoard, sizeof(Board));
+  for (int32_t p = -6; p <= 6; ++p) s.Sets[p + 6] = p == 0 ? SquareSet{0, 0} : PieceSet(p);
+  s.White = WhiteOccupied;
+  s.Black = BlackOccupied;
+  s.All = AllOccupied;
+  s.WhiteKing = WhiteKingSquare;
+  s.BlackKing = BlackKingSquare;
+  s.Side = SideToMove;
+  s.PlyNow = Ply;
+  s.Repetitions = RepetitionCount;
+  s.Key = HashKey;
+  s.PawnKey = PawnKingKey;
+  std::memcpy(s.Pieces, PieceCount, sizeof s.Pieces);
+  std::memcpy(s.Pawns, PawnCount, sizeof s.Pawns);
+  std::memcpy(s.Files, FilePawnCount, sizeof s.Files);
+  std::memcpy(s.Moved, MoveCount, sizeof s.Moved);
+  s.Material = PieceMaterial[Ply];
+  s.Balance = MaterialBalance[Ply];
+  s.Castled[0] = CastledFlags[Ply][0];
+  s.Castled[1] = CastledFlags[Ply][1];
+  return s;
+}
+
+void ExpectRestored(const Snapshot& s, const char* what) {
+  SCOPED_TRACE(what);
+  EXPECT_EQ(std::memcmp(s.Cells, SearchBoard, sizeof(Board)), 0);
+  for (int32_t p = -6; p <= 6; ++p)
+    if (p != 0) EXPECT_TRUE(s.Sets[p + 6] == PieceSet(p)) << "piece " << p;
+  EXPECT_TRUE(s.White == WhiteOccupied);
+  EXPECT_TRUE(s.Black == BlackOccupied);
+  EXPECT_TRUE(s.All == AllOccupied);
+  EXPECT_EQ(s.WhiteKing, WhiteKingSquare);
+  EXPECT_EQ(s.BlackKing, BlackKingSquare);
+  EXPECT_EQ(s.Side, SideToMove);
+  EXPECT_EQ(s.PlyNow, Ply);
+  EXPECT_EQ(s.Repetitions, RepetitionCount);
+  EXPECT_TRUE(s.Key == HashKey);
+  EXPECT_TRUE(s.PawnKey == PawnKingKey);
+  EXPECT_EQ(std::memcmp(s.Pieces, PieceCount, sizeof s.Pieces), 0);
+  EXPECT_EQ(std::memcmp(s.Pawns, PawnCount, sizeof s.Pawns), 0);
+  EXPECT_EQ(std::memcmp(s.Files, FilePawnCount, sizeof s.Files), 0);
+  EXPECT_EQ(std::memcmp(s.Moved, MoveCount, sizeof s.Moved), 0);
+  EXPECT_EQ(s.Material, PieceMaterial[Ply]);
+  EXPECT_EQ(s.Balance, MaterialBalance[Ply]);
+  EXPECT_EQ(s.Castled[0], CastledFlags[Ply][0]);
+  EXPECT_EQ(s.Castled[1], CastledFlags[Ply][1]);
+}
+
+// Keys, sets and counts after a make agree with a fresh computation.
+void ExpectIncrementalStateExact() {
+  const KeyPair key = HashKey, pawnKey = PawnKingKey;
+  EXPECT_TRUE(PositionIsConsistent());
+  RecomputeKeys();
+  // Black's null moves on the path are folded into the incremental key.
+  KeyPair expected = HashKey;
+  for (int32_t p = 1; p <= Ply; ++p)
+    if (PlyMove[p] == NullMove && ((Ply - p) % 2 == 0 ? -SideToMove : SideToMove) == Black) {
+      expected.Index ^= ZobristIndexTable[22];
+      expected.Check ^= ZobristCheckTable[22];
+    }
+  EXPECT_TRUE(key == expected);
+  EXPECT_TRUE(pawnKey == PawnKingKey);
+  HashKey = key;
+  PawnKingKey = pawnKey;
+  EXPECT_TRUE(PlyHashKey[Ply] == HashKey);
+  EXPECT_TRUE(PlyPawnKingKey[Ply] == PawnKingKey);
+  EXPECT_EQ(RepetitionKeys[RepetitionCount - 1], HashKey.Index);
+}
+
+struct KindsSeen {
+  int32_t Quiet = 0, Capture = 0, EnPassant = 0, DoubleStep = 0, CastleShort = 0, CastleLong = 0, Null = 0;
+  int32_t Promotion[6] = {};
+  int32_t PromotionCapture = 0;
+};
+
+void Classify(const MoveEntry& e, KindsSeen& seen) {
+  if (e.Flag == CastleKingSide) ++seen.CastleShort;
+  else if (e.Flag == CastleQueenSide) ++seen.CastleLong;
+  else if (IsPromotionFlag(e.Flag)) {
+    ++seen.Promotion[e.Flag];
+    if (e.Captured) ++seen.PromotionCapture;
+  } else if (e.Extra != 0 && e.Captured) ++seen.EnPassant;
+  else if (e.Extra != 0) ++seen.DoubleStep;
+  else if (e.Captured) ++seen.Capture;
+  else ++seen.Quiet;
+}
+
+// Extends the current ply's list with the rook, bishop and knight versions of
+// any promotion the generator wrote with the queen only.
+void AddUnderPromotions() {
+  const int32_t end = ListStart[Ply + 1];
+  int32_t top = end;
+  for (int32_t i = ListStart[Ply]; i < end; ++i) {
+    if (MoveList[i].Flag != Queen) continue;
+    bool complete = false;
+    for (int32_t j = ListStart[Ply]; j < end; ++j)
+      if (MoveList[j].Flag == Rook && MoveList[j].From == MoveList[i].From && MoveList[j].To == MoveList[i].To)
+        complete = true;
+    if (complete) continue;
+    for (uint8_t flag : {uint8_t(Rook), uint8_t(Bishop), uint8_t(Knight)}) {
+      MoveList[top] = MoveList[i];
+      MoveList[top++].Flag = flag;
+    }
+  }
+  ListStart[Ply + 1] = MoveListTop = top;
+}
+
+const char* const RandomPlayStarts[] = {
+    nullptr,
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+    "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+    "r3k2r/8/8/8/3pPp2/8/8/R3K1RR b KQkq e3 0 1",
+};
+
+}  // namespace
+
+TEST(MakeUnmake, RandomPlayRestoresEverythingAndKeepsKeysExact) {
+  std::mt19937 random(20261208);
+  KindsSeen seen;
+  int32_t checked = 0;
+  for (int32_t game = 0; game < 24; ++game) {
+    SearchPosition(RandomPlayStarts[game % (sizeof RandomPlayStarts / sizeof RandomPlayStarts[0])]);
+    const Snapshot root = Take();
+    int32_t depth = 0;
+    for (; depth < 40; ++depth) {
+      GenerateAtPly();
+      AddUnderPromotions();
+      const Snapshot before = Take();
+      int32_t legal[256], legalCount = 0;
+      for (int32_t i = ListStart[Ply]; i < ListStart[Ply + 1]; ++i) {
+        MakeMove(i);
+        ExpectIncrementalStateExact();
+        const bool ok = !MoverKingAttacked();
+        if (ok && legalCount < 256) legal[legalCount++] = i;
+        if (ok) Classify(MoveList[i], seen);
+        UnmakeMove(i);
+        ExpectRestored(before, MoveText(i));
+        ++checked;
+      }
+      MakeMove(NullMove);
+      ExpectIncrementalStateExact();
+      ++seen.Null;
+      UnmakeMove(NullMove);
+      ExpectRestored(before, "null move");
+      if (legalCount == 0 || ::testing::Test::HasFailure()) break;
+      MakeMove(legal[random() % legalCount]);
+    }
+    while (Ply > 0) UnmakeMove(PlyMove[Ply]);
+    ExpectRestored(root, "back at the root");
+    if (::testing::Test::HasFailure()) break;
+  }
+  EXPECT_GT(checked, 10000);
+  EXPECT_GT(seen.Quiet, 0);
+  EXPECT_GT(seen.Capture, 0);
+  EXPECT_GT(seen.EnPassant, 0);
+  EXPECT_GT(seen.DoubleStep, 0);
+  EXPECT_GT(seen.CastleShort, 0);
+  EXPECT_GT(seen.CastleLong, 0);
+  EXPECT_GT(seen.PromotionCapture, 0);
+  for (int32_t type = Knight; type <= Queen; ++type) EXPECT_GT(seen.Promotion[type], 0) << type;
+}
+
+TEST(MakeUnmake, DoubleStepSetsTheEnPassantSquareOfItsPly) {
+  SearchPosition(nullptr);
+  GenerateAtPly();
+  MakeMove(FindMove("e2e4"));
+  EXPECT_EQ(EpSquare[1], 45);
+  GenerateAtPly();
+  MakeMove(FindMove("g8f6"));
+  EXPECT_EQ(EpSquare[2], 0);
+}
+
+TEST(MakeUnmake, NullMoveKeysAndCounters) {
+  SearchPosition(nullptr);
+  const KeyPair whiteKey = HashKey, pawnKey = PawnKingKey;
+  const int32_t repetitions = RepetitionCount;
+  MakeMove(NullMove);
+  EXPECT_TRUE(HashKey == whiteKey);  // white's pass leaves the key alone
+  EXPECT_TRUE(PawnKingKey == pawnKey);
+  EXPECT_EQ(SideToMove, Black);
+  EXPECT_EQ(EpSquare[1], 0);
+  EXPECT_EQ(RepetitionCount, repetitions + 1);
+  EXPECT_EQ(PlyMove[1], NullMove);
+  MakeMove(NullMove);
+  EXPECT_EQ(HashKey.Index, whiteKey.Index ^ ZobristIndexTable[22]);
+  EXPECT_EQ(HashKey.Check, whiteKey.Check ^ ZobristCheckTable[22]);
+  EXPECT_TRUE(PawnKingKey == pawnKey);
+  EXPECT_EQ(RepetitionCount, repetitions + 2);
+  UnmakeMove(NullMove);
+  UnmakeMove(NullMove);
+  EXPECT_TRUE(HashKey == whiteKey);
+  EXPECT_EQ(SideToMove, White);
+  EXPECT_EQ(RepetitionCount, repetitions);
+}
+
+TEST(MakeUnmake, CapturesChangeTheRightCounters) {
+  // White pawn e4 can take a pawn on d5 or a knight on f5.
+  SearchPosition("4k3/8/8/3p1n2/4P3/8/8/4K3 w - - 0 1");
+  GenerateAtPly();
+  const KeyPair pawnKey = PawnKingKey;
+  const int32_t material = PieceMaterial[0];
+  MakeMove(FindMove("e4d5"));
+  EXPECT_TRUE(PawnKingKey != pawnKey);
+  EXPECT_EQ(PieceMaterial[1], material);
+  EXPECT_EQ(PieceCount[BlackIndex], 1);
+  EXPECT_EQ(PawnCount[BlackIndex], 0);
+  UnmakeMove(PlyMove[1]);
+  MakeMove(FindMove("e4f5"));
+  EXPECT_EQ(PieceMaterial[1], material - 325);
+  EXPECT_EQ(PieceCount[BlackIndex], 0);
+  // Only the capturing pawn's move changes the pawn key here, not the victim.
+  EXPECT_EQ(PawnCount[BlackIndex], 1);
+  UnmakeMove(PlyMove[1]);
+}
+
+TEST(MakeUnmake, QueenPromotionMaterial) {
+  SearchPosition("4k3/P7/8/8/8/8/8/4K3 w - - 0 1");
+  GenerateAtPly();
+  const int32_t balance = MaterialBalance[0], material = PieceMaterial[0];
+  MakeMove(FindMove("a7a8Q"));
+  EXPECT_EQ(MaterialBalance[1], -balance - 970);
+  EXPECT_EQ(PieceMaterial[1], material + 1070);
+  EXPECT_EQ(SearchBoard[91], Queen);
+  EXPECT_EQ(PieceCount[WhiteIndex], 1);
+  EXPECT_EQ(PawnCount[WhiteIndex], 0);
+  UnmakeMove(PlyMove[1]);
+  EXPECT_EQ(SearchBoard[81], Pawn);
+}
+
+TEST(MakeUnmake, CastlingFlagsAndMoveCounts) {
+  SearchPosition("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+  GenerateAtPly();
+  MakeMove(FindMove("e1g1"));
+  EXPECT_EQ(CastledFlags[1][WhiteIndex], 1);
+  EXPECT_EQ(CastledFlags[0][WhiteIndex], 0);
+  EXPECT_EQ(MoveCount[SqE1], 1);
+  EXPECT_EQ(MoveCount[SqH1], 0);
+  EXPECT_EQ(SearchBoard[SqF1], Rook);
+  EXPECT_EQ(SearchBoard[SqH1], Empty);
+  GenerateAtPly();
+  MakeMove(FindMove("e8c8"));
+  EXPECT_EQ(CastledFlags[2][BlackIndex], 1);
+  EXPECT_EQ(CastledFlags[2][WhiteIndex], 1);
+  EXPECT_EQ(SearchBoard[SqD8], -Rook);
+  EXPECT_EQ(MoveCount[SqA8], 0);
+  UnmakeMove(PlyMove[2]);
+  UnmakeMove(PlyMove[1]);
+  EXPECT_EQ(SearchBoard[SqH1], Rook);
+  EXPECT_EQ(SearchBoard[SqA8], -Rook);
+  EXPECT_EQ(MoveCount[SqE1], 0);
+}
+
+TEST(MakeUnmake, UnmakeKeepsACastledFlagOfTheGame) {
+  // White castled earlier in the game; quiet moves made and taken back in the
+  // search must not forget it.
+  SearchPosition(nullptr);
+  CastledFlags[0][WhiteIndex] = 1;
+  GenerateAtPly();
+  MakeMove(FindMove("g1f3"));
+  EXPECT_EQ(CastledFlags[1][WhiteIndex], 1);
+  UnmakeMove(PlyMove[1]);
+  EXPECT_EQ(CastledFlags[0][WhiteIndex], 1);
+  CastledFlags[0][WhiteIndex] = 0;
+}

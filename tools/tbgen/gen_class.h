@@ -1,0 +1,44 @@
+// Endgame classes as the generator sees them, and its own work index: a
+// simple invertible numbering of positions (orienting king folded by the
+// board's symmetries, every other man on any of the 64 squares). The work
+// index is private to the generator; files are written in the prober's layout.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "gen_board.h"
+
+struct GenClassInfo {
+  char name[8];
+  int men;                 // kings included
+  int type[GenMaxMen];     // white king, black king, white men, black men
+  int side[GenMaxMen];
+  bool pawns;              // any pawn: only the left-right mirror applies
+  bool enPassant;          // pawns on both sides
+  int whiteCount, blackCount;  // men besides the kings
+  uint32_t normalSize;     // work indices per side to move
+};
+
+// Fills `info` from a name like "kqkr"; false for a malformed name.
+bool ParseGenClass(const char* name, GenClassInfo* info);
+
+// The class name for white holding `whiteTypes` and black `blackTypes`
+// (kings not listed); *reversed is set when the named first side is black.
+// Empty lists on both sides give "kk".
+std::string GenMaterialName(const int* whiteTypes, int whiteCount, const int* blackTypes, int blackCount,
+                            bool* reversed);
+
+char GenTypeLetter(int type);
+
+// Brings `pos` (men in the class's order) to its canonical orientation in
+// place and returns its work index (en passant not included).
+uint32_t GenCanonicalIndex(const GenClassInfo& info, GenPosition* pos);
+
+// Sets up the men of work index `index`; false when the index names no
+// canonical placement (men on one square, pawns on the first or last rank,
+// or an orientation that the canonical form does not use).
+bool GenDecodeIndex(const GenClassInfo& info, uint32_t index, int toMove, GenPosition* pos);
+
+// Whether a pawn of the side to move could take en passant onto `epSquare`
+// (the opposing pawn just went two steps past it).
+bool GenEnPassantEligible(const GenPosition& pos, int epSquare);
