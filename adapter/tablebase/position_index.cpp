@@ -37,12 +37,12 @@ struct IndexLayout {
   int32_t AppendGroups;
   IndexGroup Append[3];
   uint32_t AppendRadix[3];
-  std::vector<uint32_t> Offsets;  // per pair, and the total at [Pairs]
+  const uint32_t* Offsets;  // per pair, and the total at [Pairs]
   uint32_t OrdinaryRange;
   int32_t OwnPawns, OtherPawns;
   int32_t EnPassant;
   int32_t EpPieceType;     // the side to move's non-pawn piece numbered with the pair; 0 none
-  std::vector<uint32_t> EpOffsets;
+  const uint32_t* EpOffsets;
   uint32_t EpPairRange;    // pair part of capture positions
   int32_t EpPawnDigit;     // 1: the pawn that neither captures nor is captured is appended
   int32_t EpAppendType;    // the other side's non-pawn piece appended; 0 none
@@ -51,6 +51,14 @@ struct IndexLayout {
 };
 
 IndexLayout Layouts[TablebaseClassCount][2];
+
+// Offset tables, shared by every layout that numbers the same groups on the
+// same king pairs: a key of the pair table and the groups' kinds and sizes.
+struct OffsetTable {
+  uint32_t Key;
+  std::vector<uint32_t> Offsets;
+};
+std::vector<OffsetTable> OffsetTables;
 int32_t TablesBuilt = 0;
 
 constexpr uint32_t EpCodes = 14;
@@ -132,6 +140,34 @@ int32_t SkipSquares(int32_t value, const int32_t* squares, int32_t count) {
   }
 }
 
+// The offset table of a group list on a king-pair table: each pair's first
+// index, the running sum of the product of the groups' radices.
+const uint32_t* SharedOffsets(int32_t pawns, const IndexGroup* groups, int32_t count) {
+  uint32_t key = static_cast<uint32_t>(pawns);
+  for (int32_t g = 0; g < count; g++)
+    key = key * 64 + static_cast<uint32_t>(groups[g].Kind * 8 + groups[g].Size);
+  key = key * 4 + static_cast<uint32_t>(count);
+  for (const OffsetTable& table : OffsetTables)
+    if (table.Key == key) return table.Offsets.data();
+  const int32_t pairs = pawns ? PawnKingPairs : PawnlessKingPairs;
+  const uint8_t(*kings)[2] = pawns ? PawnPairKings : PawnlessPairKings;
+  OffsetTable table;
+  table.Key = key;
+  table.Offsets.assign(pairs + 1, 0);
+  uint32_t sum = 0;
+  for (int32_t pair = 0; pair < pairs; pair++) {
+    table.Offsets[pair] = sum;
+    uint32_t product = 1;
+    for (int32_t g = 0; g < count; g++)
+      product *= GroupRadix(groups[g], kings[pair][0], kings[pair][1]);
+    sum += product;
+  }
+  table.Offsets[pairs] = sum;
+  // The vector's buffer stays put when the table list grows.
+  OffsetTables.push_back(std::move(table));
+  return OffsetTables.back().Offsets.data();
+}
+
 void BuildLayout(int32_t tableClass, int32_t side) {
   IndexLayout& L = Layouts[tableClass][side];
   int32_t counts[10];
@@ -173,17 +209,8 @@ void BuildLayout(int32_t tableClass, int32_t side) {
     placed += other[t];
   }
 
-  const uint8_t(*kings)[2] = L.Pawns ? PawnPairKings : PawnlessPairKings;
-  L.Offsets.assign(L.Pairs + 1, 0);
-  uint32_t sum = 0;
-  for (int32_t pair = 0; pair < L.Pairs; pair++) {
-    L.Offsets[pair] = sum;
-    uint32_t count = 1;
-    for (int32_t g = 0; g < L.MainGroups; g++)
-      count *= GroupRadix(L.Main[g], kings[pair][0], kings[pair][1]);
-    sum += count;
-  }
-  L.Offsets[L.Pairs] = sum;
+  L.Offsets = SharedOffsets(L.Pawns, L.Main, L.MainGroups);
+  const uint32_t sum = L.Offsets[L.Pairs];
   L.OrdinaryRange = sum;
   for (int32_t g = 0; g < L.AppendGroups; g++) L.OrdinaryRange *= L.AppendRadix[g];
   L.Range = L.OrdinaryRange;
@@ -206,13 +233,8 @@ void BuildLayout(int32_t tableClass, int32_t side) {
     if (L.EpAppendType) L.EpRadix *= EpPieceRadix;
     if (L.EpPieceType) {
       IndexGroup piece = {L.EpPieceType, L.EpPieceType, 1, 0};
-      L.EpOffsets.assign(L.Pairs + 1, 0);
-      uint32_t total = 0;
-      for (int32_t pair = 0; pair < L.Pairs; pair++) {
-        L.EpOffsets[pair] = total;
-        total += GroupRadix(piece, kings[pair][0], kings[pair][1]);
-      }
-      L.EpOffsets[L.Pairs] = total;
+      L.EpOffsets = SharedOffsets(L.Pawns, &piece, 1);
+      const uint32_t total = L.EpOffsets[L.Pairs];
       L.EpPairRange = total;
     } else {
       L.EpPairRange = static_cast<uint32_t>(L.Pairs);
@@ -320,10 +342,11 @@ void FreeIndexTables() {
     for (int32_t s = 0; s < 2; s++) {
       IndexLayout& L = Layouts[c][s];
       L.Ready = 0;
-      std::vector<uint32_t>().swap(L.Offsets);
-      std::vector<uint32_t>().swap(L.EpOffsets);
+      L.Offsets = nullptr;
+      L.EpOffsets = nullptr;
     }
   }
+  std::vector<OffsetTable>().swap(OffsetTables);
   TablesBuilt = 0;
 }
 
@@ -445,7 +468,7 @@ int32_t IndexToPosition(int32_t tableClass, int32_t side, uint32_t index, int32_
     uint32_t number = 0;
     if (L.EpPieceType) {
       pair = static_cast<int32_t>(
-          std::upper_bound(L.EpOffsets.begin(), L.EpOffsets.end(), x) - L.EpOffsets.begin() - 1);
+          std::upper_bound(L.EpOffsets, L.EpOffsets + L.Pairs + 1, x) - L.EpOffsets - 1);
       number = x - L.EpOffsets[pair];
     }
     const int32_t ownKing = kings[pair][0], otherKing = kings[pair][1];
@@ -477,7 +500,7 @@ int32_t IndexToPosition(int32_t tableClass, int32_t side, uint32_t index, int32_
       rest /= L.AppendRadix[g];
     }
     const int32_t pair = static_cast<int32_t>(
-        std::upper_bound(L.Offsets.begin(), L.Offsets.end(), rest) - L.Offsets.begin() - 1);
+        std::upper_bound(L.Offsets, L.Offsets + L.Pairs + 1, rest) - L.Offsets - 1);
     rest -= L.Offsets[pair];
     const int32_t ownKing = kings[pair][0], otherKing = kings[pair][1];
     const int32_t appendFlip = L.AppendFlip;
