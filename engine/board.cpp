@@ -255,8 +255,12 @@ int32_t PositionIsConsistent() {
   SquareSet white = sets[7] | sets[8] | sets[9] | sets[10] | sets[11] | sets[12];
   SquareSet black = sets[0] | sets[1] | sets[2] | sets[3] | sets[4] | sets[5];
   if (white != WhiteOccupied || black != BlackOccupied || (white | black) != AllOccupied) return 0;
-  if (whiteKing >= 0 && whiteKing != WhiteKingSquare) return 0;
-  if (blackKing >= 0 && blackKing != BlackKingSquare) return 0;
+  // With a king on the board the king square must hold one (texts may put
+  // more than one king of a side on the board; any of them will do).
+  if (whiteKing >= 0 && (WhiteKingSquare < 0 || WhiteKingSquare >= 120 || SearchBoard[WhiteKingSquare] != King))
+    return 0;
+  if (blackKing >= 0 && (BlackKingSquare < 0 || BlackKingSquare >= 120 || SearchBoard[BlackKingSquare] != -King))
+    return 0;
   for (int32_t side = 0; side < 2; ++side) {
     if (pieceCount[side] != PieceCount[side] || pawnCount[side] != PawnCount[side]) return 0;
     for (int32_t f = 0; f < 10; ++f)

@@ -128,7 +128,7 @@ int32_t EvalEndgame() {
         if (q < p) rooksW += RankOf[p];
       }
     } else {
-      const bool doubled = CountSquares(WhiteRooks & file) >= 2;
+      const bool doubled = MoreThanOne(WhiteRooks & file);
       if (FilePawnCount[f][BlackIndex] != 0) {
         if (Intersects(BlackWeak, file)) {
           rooksW += 10;
@@ -161,7 +161,7 @@ int32_t EvalEndgame() {
         if (q > p) rooksB -= 7 - RankOf[p];
       }
     } else {
-      const bool doubled = CountSquares(BlackRooks & file) >= 2;
+      const bool doubled = MoreThanOne(BlackRooks & file);
       if (FilePawnCount[f][WhiteIndex] != 0) {
         if (Intersects(WhiteWeak, file)) {
           rooksB -= 10;

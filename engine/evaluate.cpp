@@ -6,6 +6,7 @@
 
 #include "board.h"
 #include "eval.h"
+#include "evalsquares.h"
 #include "searchstate.h"
 
 int32_t CurrentPieceMaterial;
@@ -25,11 +26,11 @@ const SquareSet BlackGuardSet = MakeSet(GuardMask(1) | GuardMask(2));
 // No pawn, rook or queen, and at most a bishop or some knights.
 inline int32_t WhiteCannotMate() {
   return PawnCount[WhiteIndex] == 0 && IsEmpty(WhiteRooks) && IsEmpty(WhiteQueens) &&
-         CountSquares(WhiteBishops) < 2 && (IsEmpty(WhiteKnights) || IsEmpty(WhiteBishops));
+         !MoreThanOne(WhiteBishops) && (IsEmpty(WhiteKnights) || IsEmpty(WhiteBishops));
 }
 inline int32_t BlackCannotMate() {
   return PawnCount[BlackIndex] == 0 && IsEmpty(BlackRooks) && IsEmpty(BlackQueens) &&
-         CountSquares(BlackBishops) < 2 && (IsEmpty(BlackKnights) || IsEmpty(BlackBishops));
+         !MoreThanOne(BlackBishops) && (IsEmpty(BlackKnights) || IsEmpty(BlackBishops));
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ int32_t EvalMiddlegame() {
     if (openB >= 1 && d < 4) knightsW += 10;
     if (s == SqB1 && HasPiece(SqA1, Rook)) knightsW -= 8;
     if (s == SqG1 && HasPiece(SqH1, Rook)) knightsW -= 8;
-    if (CountSquares(KnightMask[s] & (BlackKing | BlackRooks | BlackQueens)) >= 2 && AttackedByBlack(s) == 0) {
+    if (MoreThanOne(KnightMask[s] & (BlackKing | BlackRooks | BlackQueens)) && AttackedByBlack(s) == 0) {
       knightsW += 120;
     }
     const int32_t o = WhiteOutpostTable[s];
@@ -82,7 +82,7 @@ int32_t EvalMiddlegame() {
     if (openW >= 1 && d < 4) knightsB -= 10;
     if (s == SqB8 && HasPiece(SqA8, -Rook)) knightsB += 8;
     if (s == SqG8 && HasPiece(SqH8, -Rook)) knightsB += 8;
-    if (CountSquares(KnightMask[s] & (WhiteKing | WhiteRooks | WhiteQueens)) >= 2 && AttackedByWhite(s) == 0) {
+    if (MoreThanOne(KnightMask[s] & (WhiteKing | WhiteRooks | WhiteQueens)) && AttackedByWhite(s) == 0) {
       knightsB -= 120;
     }
     const int32_t o = BlackOutpostTable[s];
@@ -150,7 +150,7 @@ int32_t EvalMiddlegame() {
       }
       if (FilePawnCount[f][BlackIndex] == 0 && !ownInFront) rooksW += 8;
     } else {
-      const bool doubled = CountSquares(WhiteRooks & file) >= 2;
+      const bool doubled = MoreThanOne(WhiteRooks & file);
       if (FilePawnCount[f][BlackIndex] != 0) {
         if (Intersects(BlackWeak, file)) {
           rooksW += 6;
@@ -194,7 +194,7 @@ int32_t EvalMiddlegame() {
       }
       if (FilePawnCount[f][WhiteIndex] == 0 && !ownInFront) rooksB -= 8;
     } else {
-      const bool doubled = CountSquares(BlackRooks & file) >= 2;
+      const bool doubled = MoreThanOne(BlackRooks & file);
       if (FilePawnCount[f][WhiteIndex] != 0) {
         if (Intersects(WhiteWeak, file)) {
           rooksB -= 6;

@@ -6,6 +6,7 @@
 
 #include "board.h"
 #include "eval.h"
+#include "evalsquares.h"
 #include "hashtable.h"
 #include "searchstate.h"
 #include "tables.h"
@@ -46,13 +47,3 @@ inline void StorePawnCache(int32_t tag) {
   e->PawnScore = static_cast<int16_t>(PawnScore);
   e->Tag = static_cast<int8_t>(tag);
 }
-
-// Both pawn-attack sets, from the pawn sets.
-inline void BuildPawnAttacks() {
-  WhitePawnAttacks = ShiftUp(WhitePawns & NotFileH, 9) | ShiftUp(WhitePawns & NotFileA, 7);
-  BlackPawnAttacks = ShiftDown(BlackPawns & NotFileA, 9) | ShiftDown(BlackPawns & NotFileH, 7);
-}
-
-// Piece tests on SearchBoard by code.
-inline bool HasPiece(int32_t s, int32_t code) { return SearchBoard[s] == code; }
-inline bool InSet(SquareSet set, int32_t s) { return Intersects(set, SquareBit[s]); }

@@ -56,7 +56,8 @@ inline int32_t HighestSquare(SquareSet s) {
 }
 // Takes the lowest square out of a non-empty working set and returns it.
 inline int32_t PopLowestSquare(SquareSet& s) {
-  int32_t sq = LowestSquare(s);
-  s &= SquareBitClear[sq];
+  const int32_t sq = LowestSquare(s);
+  if (s.Low) s.Low &= s.Low - 1;
+  else s.High &= s.High - 1;
   return sq;
 }

@@ -289,3 +289,29 @@ TEST(MakeUnmake, UnmakeKeepsACastledFlagOfTheGame) {
   EXPECT_EQ(CastledFlags[0][WhiteIndex], 1);
   CastledFlags[0][WhiteIndex] = 0;
 }
+
+TEST(ConsistencyCheck, NoticesEveryKindOfCorruption) {
+  SearchPosition("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+  ASSERT_TRUE(PositionIsConsistent());
+  const Snapshot good = Take();
+  auto expectNoticed = [&](const char* what, auto corrupt) {
+    corrupt();
+    EXPECT_FALSE(PositionIsConsistent()) << what;
+    InstallGamePosition();
+    ASSERT_TRUE(PositionIsConsistent()) << what;
+  };
+  expectNoticed("board cell", [] { SearchBoard[55] = Empty; });
+  expectNoticed("border cell", [] { SearchBoard[20] = Empty; });
+  expectNoticed("piece set", [] { WhiteKnights ^= SquareBit[44]; });
+  expectNoticed("occupancy", [] { BlackOccupied ^= SquareBit[44]; });
+  expectNoticed("all occupied", [] { AllOccupied ^= SquareBit[44]; });
+  expectNoticed("king square", [] { WhiteKingSquare = 26; });
+  expectNoticed("piece count", [] { ++PieceCount[BlackIndex]; });
+  expectNoticed("pawn count", [] { --PawnCount[WhiteIndex]; });
+  expectNoticed("pawn file", [] { ++FilePawnCount[3][WhiteIndex]; });
+  expectNoticed("hash key", [] { HashKey.Check ^= 1; });
+  expectNoticed("pawn key", [] { PawnKingKey.Index ^= 1; });
+  expectNoticed("material", [] { PieceMaterial[0] += 1; });
+  expectNoticed("balance", [] { MaterialBalance[0] = -MaterialBalance[0] + 1; });
+  ExpectRestored(good, "after the checks");
+}

@@ -155,3 +155,35 @@ TEST(PerftSlow, KnownCountsAtFullDepths) {
   for (const PerftCase& c : Full)
     EXPECT_EQ(CountFrom(c.Text, c.Depth), c.Nodes) << (c.Text ? c.Text : "start position") << " depth " << c.Depth;
 }
+
+TEST(Perft, OddPositionsStayConsistent) {
+  // Texts are not validated: missing or extra kings, pawns on the back
+  // ranks, touching kings. Generation and make/unmake must stay exact.
+  const char* fixed[] = {
+      "PPPPPPPP/8/8/8/8/8/8/pppppppp w - - 0 1", "8/8/8/8/8/8/8/8 w - - 0 1",
+      "kK6/8/8/8/8/8/8/8 b - - 0 1",             "4k3/8/8/8/8/8/8/K3K2k w - - 0 1",
+      "pppppppp/PPPPPPPP/8/8/8/8/pppppppp/PPPPPPPP b - - 0 1",
+  };
+  for (const char* text : fixed) {
+    SearchPosition(text);
+    Perft(3);
+    EXPECT_TRUE(PositionIsConsistent()) << text;
+    EXPECT_EQ(Ply, 0);
+  }
+  uint32_t seed = 99;
+  for (int32_t n = 0; n < 200; ++n) {
+    std::string text;
+    for (int32_t rank = 0; rank < 8; ++rank) {
+      for (int32_t file = 0; file < 8; ++file) {
+        seed = seed * 1664525u + 1013904223u;
+        const char pieces[] = "PNBRQKpnbrqk";
+        text += (seed >> 24) % 6 == 0 ? pieces[(seed >> 8) % 12] : '1';
+      }
+      if (rank < 7) text += '/';
+    }
+    text += (seed & 1) ? " w" : " b";
+    SearchPosition(text.c_str());
+    Perft(2);
+    ASSERT_TRUE(PositionIsConsistent()) << text;
+  }
+}

@@ -3,6 +3,7 @@
 // only where it returns the material balance.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -168,5 +169,58 @@ TEST(EvalDifferential, LazyExitDiffersOnlyWhereMaterialIsReturned) { LazyExitDif
 TEST(EvalDifferential, SlowLazyExitDiffersOnlyWhereMaterialIsReturned) {
   LazyExitDiffersOnlyWhereMaterialIsReturned(150, 6);
 }
+
+}  // namespace
+
+namespace {
+
+// A position met in the tree, with what the evaluation read there.
+struct TreeNode {
+  Board Cells;
+  int32_t Side;
+  uint8_t Moves[128];
+  int32_t Castled[2];
+  int32_t Score;
+};
+
+// The evaluation at a node reached by make/unmake equals the evaluation of
+// the same position installed from scratch at the root: nothing it reads is
+// left stale by the incremental updates.
+void TreeNodesEvaluateAsFreshPositions(int32_t phase, uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<TreeNode> nodes;
+  for (const char* root : Roots) {
+    SetPosition(root);
+    MatingClass = 0;
+    GamePhase = phase;
+    RandomWalks(rng, 6, 30, [&] {
+      TreeNode n;
+      std::memcpy(n.Cells, SearchBoard, sizeof(Board));
+      n.Side = SideToMove;
+      std::memcpy(n.Moves, MoveCount, sizeof n.Moves);
+      n.Castled[0] = CastledFlags[Ply][0];
+      n.Castled[1] = CastledFlags[Ply][1];
+      CurrentPawnSlot().Tag = 0;
+      n.Score = Evaluate(-32000, 32000);
+      nodes.push_back(n);
+    });
+  }
+  ASSERT_GT(nodes.size(), 500u);
+  for (const TreeNode& n : nodes) {
+    std::memcpy(GameBoard, n.Cells, sizeof(Board));
+    SideToMove = n.Side;
+    InstallGamePosition();
+    std::memcpy(MoveCount, n.Moves, sizeof n.Moves);
+    CastledFlags[0][0] = n.Castled[0];
+    CastledFlags[0][1] = n.Castled[1];
+    MatingClass = 0;
+    GamePhase = phase;
+    CurrentPawnSlot().Tag = 0;
+    ASSERT_EQ(Evaluate(-32000, 32000), n.Score);
+  }
+}
+
+TEST(EvalDifferential, TreeNodesEvaluateAsFreshPositionsMiddlegame) { TreeNodesEvaluateAsFreshPositions(0, 31); }
+TEST(EvalDifferential, TreeNodesEvaluateAsFreshPositionsEndgame) { TreeNodesEvaluateAsFreshPositions(1, 32); }
 
 }  // namespace
