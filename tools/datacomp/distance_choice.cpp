@@ -1,0 +1,129 @@
+// Choosing the file's 24 copy distances from its data.
+//
+// Table files repeat themselves at the strides of their index: runs of one
+// value (distance 1), a piece moving one square (64 and its neighbours), a
+// king pair or piece placement further out. The choice measures this on up
+// to 16 blocks spread over the file: first every distance 1..8191 is scored
+// by how many (sampled) positions start a 4-byte match at that distance, then the 96
+// strongest compete greedily: each pick is the distance whose matches cover
+// the most bytes not yet covered by the distances already picked.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "datacomp_writer.h"
+
+namespace {
+
+constexpr uint32_t kSampleBlocks = 16;
+// The first scoring looks at every fourth position: an unbiased estimate at
+// a quarter of the work.
+constexpr uint32_t kScoreStep = 4;
+constexpr uint32_t kFinalists = 96;
+constexpr uint32_t kMatchBytes = 4;
+constexpr uint32_t kMaxDistance = kDatacompTableBlockSize - 1;
+
+struct Sample {
+  const uint8_t* Bytes;
+  uint32_t Length;
+};
+
+std::vector<Sample> SampleBlocks(const uint8_t* data, size_t length) {
+  std::vector<Sample> samples;
+  size_t blocks = (length + kDatacompTableBlockSize - 1) / kDatacompTableBlockSize;
+  size_t take = std::min<size_t>(blocks, kSampleBlocks);
+  for (size_t s = 0; s < take; s++) {
+    size_t block = take == blocks ? s : s * blocks / take;
+    size_t start = block * kDatacompTableBlockSize;
+    uint32_t blockLength = static_cast<uint32_t>(std::min<size_t>(kDatacompTableBlockSize, length - start));
+    samples.push_back({data + start, blockLength});
+  }
+  return samples;
+}
+
+inline uint32_t Load32(const uint8_t* bytes) {
+  uint32_t v;
+  std::memcpy(&v, bytes, 4);
+  return v;
+}
+
+uint64_t MatchScore(const std::vector<Sample>& samples, uint32_t distance) {
+  uint64_t score = 0;
+  for (const Sample& sample : samples) {
+    if (sample.Length < distance + kMatchBytes) continue;
+    const uint8_t* b = sample.Bytes;
+    uint32_t end = sample.Length - kMatchBytes + 1;
+    uint32_t count = 0;
+    for (uint32_t i = distance; i < end; i += kScoreStep) count += Load32(b + i) == Load32(b + i - distance);
+    score += count;
+  }
+  return score;
+}
+
+// Marks every byte that a match of at least four bytes at this distance covers.
+void CoverageBits(const std::vector<Sample>& samples, uint32_t distance, std::vector<uint64_t>* bits) {
+  bits->assign(samples.size() * (kDatacompTableBlockSize / 64), 0);
+  for (size_t s = 0; s < samples.size(); s++) {
+    const Sample& sample = samples[s];
+    if (sample.Length < distance + kMatchBytes) continue;
+    uint64_t* words = bits->data() + s * (kDatacompTableBlockSize / 64);
+    const uint8_t* b = sample.Bytes;
+    uint32_t end = sample.Length - kMatchBytes + 1;
+    for (uint32_t i = distance; i < end; i++) {
+      if (Load32(b + i) != Load32(b + i - distance)) continue;
+      for (uint32_t k = i; k < i + kMatchBytes; k++) words[k >> 6] |= 1ull << (k & 63);
+    }
+  }
+}
+
+}  // namespace
+
+void ChooseDistances(const uint8_t* data, size_t length, int32_t choice,
+                     uint32_t distances[kDatacompDistanceCount]) {
+  std::vector<Sample> samples = SampleBlocks(data, length);
+  std::vector<std::pair<uint64_t, uint32_t>> scored;  // (score, distance)
+  for (uint32_t d = 1; d <= kMaxDistance; d++) {
+    uint64_t score = samples.empty() ? 0 : MatchScore(samples, d);
+    if (score > 0) scored.push_back({score, d});
+  }
+  // Strongest first; among equals the shorter distance.
+  std::sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  });
+
+  std::vector<uint32_t> chosen;
+  if (choice == kDistancesStrongest) {
+    for (size_t k = 0; k < scored.size() && chosen.size() < kDatacompDistanceCount; k++)
+      chosen.push_back(scored[k].second);
+  } else {
+    size_t finalists = std::min<size_t>(scored.size(), kFinalists);
+    std::vector<std::vector<uint64_t>> cover(finalists);
+    for (size_t k = 0; k < finalists; k++) CoverageBits(samples, scored[k].second, &cover[k]);
+    std::vector<uint64_t> covered(samples.size() * (kDatacompTableBlockSize / 64), 0);
+    std::vector<bool> taken(finalists, false);
+    while (chosen.size() < kDatacompDistanceCount) {
+      uint64_t bestGain = 0;
+      size_t best = finalists;
+      for (size_t k = 0; k < finalists; k++) {
+        if (taken[k]) continue;
+        uint64_t gain = 0;
+        for (size_t w = 0; w < covered.size(); w++)
+          gain += static_cast<uint64_t>(__builtin_popcountll(cover[k][w] & ~covered[w]));
+        if (gain > bestGain || (gain == bestGain && best < finalists && gain > 0 &&
+                                scored[k].second < scored[best].second)) {
+          bestGain = gain;
+          best = k;
+        }
+      }
+      if (best == finalists) break;
+      taken[best] = true;
+      chosen.push_back(scored[best].second);
+      for (size_t w = 0; w < covered.size(); w++) covered[w] |= cover[best][w];
+    }
+  }
+  // Data without repeats: fill up with the smallest distances not yet used.
+  for (uint32_t d = 1; chosen.size() < kDatacompDistanceCount; d++)
+    if (std::find(chosen.begin(), chosen.end(), d) == chosen.end()) chosen.push_back(d);
+  std::sort(chosen.begin(), chosen.end());
+  for (uint32_t j = 0; j < kDatacompDistanceCount; j++) distances[j] = chosen[j];
+}
