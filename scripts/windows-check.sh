@@ -38,7 +38,7 @@ check_module() {
   local file=$1 allowed=$2
   shift 2
   [ -f "$file" ] || fail "$file missing"
-  $prefix-objdump -f "$file" | grep -q 'file format pei-i386' || fail "$file is not a 32-bit PE file"
+  [[ "$($prefix-objdump -f "$file")" == *"file format pei-i386"* ]] || fail "$file is not a 32-bit PE file"
   local expected actual
   expected=$(printf '%s\n' "$@" | LC_ALL=C sort)
   actual=$(exports "$file")
@@ -61,7 +61,7 @@ check_module $bin/Obrantule.dll "$system" \
 check_module $bin/Obrantule.eng "$system chess32.dll" \
   Eng1 Eng2 Eng3 Eng4 Eng5 Eng6 Eng7 Eng8 Eng9 Eng10 Eng11 Eng12 Eng13 Eng14 Eng15 Eng19 \
   ShowNodes ShowDepth ShowMove ShowMainline ShowText TBProbeBoard TBProbeList
-$prefix-objdump -p $bin/Obrantule.eng | grep -q 'Chess32.dll' || fail "Obrantule.eng does not import Chess32.dll"
+[[ " $(imports $bin/Obrantule.eng | tr '\n' ' ') " == *" chess32.dll "* ]] || fail "Obrantule.eng does not import Chess32.dll"
 
 if [ "${OBRANTULE_WINE:-1}" = 0 ]; then
   echo "OBRANTULE_WINE=0: wine run skipped"
