@@ -34,6 +34,9 @@ else
   echo "clang++ not found: fuzzing skipped"
 fi
 
+# The 32-bit Windows build, its export tables and its check program.
+scripts/windows-check.sh
+
 # ThreadSanitizer: the threaded tablebase tests, in a tree of their own that
 # builds only their program.
 step "ThreadSanitizer: threaded tablebase probes"
