@@ -13,7 +13,7 @@ constexpr uint32_t kBlockSize = kDatacompTableBlockSize;
 constexpr uint32_t kModelSampleBlocks = 64;
 // Token lists of the final parse are kept between its two rounds up to this
 // many tokens; beyond it the blocks are parsed again instead.
-constexpr size_t kTokenCacheLimit = size_t(1) << 24;
+constexpr size_t kTokenCacheLimit = size_t(1) << 26;
 
 void PutBig32(std::vector<uint8_t>* bytes, size_t at, uint32_t value) {
   (*bytes)[at] = static_cast<uint8_t>(value >> 24);
