@@ -85,9 +85,9 @@ ADAPTER_EXPORT HostParamTable* HOSTCALL Eng13();
 ADAPTER_EXPORT void HOSTCALL Eng14(int32_t hostValue);
 ADAPTER_EXPORT void HOSTCALL Eng15();
 ADAPTER_EXPORT void* HOSTCALL Eng19(int32_t kind);
-ADAPTER_EXPORT void HOSTCALL ShowNodes(int32_t nodes, int32_t value2);
-ADAPTER_EXPORT void HOSTCALL ShowDepth(int32_t depth, int32_t value2);
-ADAPTER_EXPORT void HOSTCALL ShowMove(const char* move, int32_t value2, int32_t value3);
-ADAPTER_EXPORT void HOSTCALL ShowMainline(const char* line, int32_t score);
-ADAPTER_EXPORT void HOSTCALL ShowText(const char* text);
+ADAPTER_EXPORT int32_t HOSTCALL ShowNodes(int32_t nodes, int32_t value2);
+ADAPTER_EXPORT int32_t HOSTCALL ShowDepth(int32_t depth, int32_t value2);
+ADAPTER_EXPORT int32_t HOSTCALL ShowMove(const char* move, int32_t value2, int32_t value3);
+ADAPTER_EXPORT int32_t HOSTCALL ShowMainline(const char* line, int32_t score);
+ADAPTER_EXPORT int32_t HOSTCALL ShowText(const char* text);
 }

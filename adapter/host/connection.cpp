@@ -208,6 +208,6 @@ void* HOSTCALL Eng19(int32_t kind) {
   return nullptr;
 }
 
-void HOSTCALL ShowText(const char*) {}
+int32_t HOSTCALL ShowText(const char*) { return 0; }
 
 }  // extern "C"

@@ -7,12 +7,12 @@
 #include "host_records.h"
 
 // Callbacks the engine reports through. Every integer crosses as a 32-bit
-// word; the 16-bit values are the low halves.
-typedef void(HOSTCALL* ShowNodesFunction)(int32_t nodes, int32_t value2);
-typedef void(HOSTCALL* ShowDepthFunction)(int32_t depth, int32_t value2);
-typedef void(HOSTCALL* ShowMoveFunction)(const char* move, int32_t value2, int32_t value3);
-typedef void(HOSTCALL* ShowMainlineFunction)(const char* line, int32_t score);
-typedef void(HOSTCALL* ShowTextFunction)(const char* text);
+// word; the 16-bit values are the low halves. Their results are ignored.
+typedef int32_t(HOSTCALL* ShowNodesFunction)(int32_t nodes, int32_t value2);
+typedef int32_t(HOSTCALL* ShowDepthFunction)(int32_t depth, int32_t value2);
+typedef int32_t(HOSTCALL* ShowMoveFunction)(const char* move, int32_t value2, int32_t value3);
+typedef int32_t(HOSTCALL* ShowMainlineFunction)(const char* line, int32_t score);
+typedef int32_t(HOSTCALL* ShowTextFunction)(const char* text);
 typedef int32_t(HOSTCALL* TBProbeListFunction)(const int32_t* counts, const int32_t* whiteList,
                                                const int32_t* blackList, int32_t side,
                                                int32_t epSquare, int32_t* out);

@@ -23,39 +23,42 @@ void PostAnalysis(int32_t message) {
 
 extern "C" {
 
-void HOSTCALL ShowNodes(int32_t nodes, int32_t value2) {
-  if (StopPending()) return;
+int32_t HOSTCALL ShowNodes(int32_t nodes, int32_t value2) {
+  if (StopPending()) return 0;
   StatsRecord* stats = Adapter.Stats;
-  if (stats == nullptr) return;
+  if (stats == nullptr) return 0;
   stats->Nodes = nodes;
   stats->NodesValue2 = value2;
   stats->TablebaseHits = TablebaseProbeCount.load(std::memory_order_relaxed);
   if (Adapter.LastDepth > 3) PostToHost(MessageNodes, stats->HostValue16, stats->HostValue8, stats);
+  return 0;
 }
 
-void HOSTCALL ShowDepth(int32_t depth, int32_t value2) {
-  if (StopPending()) return;
+int32_t HOSTCALL ShowDepth(int32_t depth, int32_t value2) {
+  if (StopPending()) return 0;
   Adapter.LastDepth = depth;
-  if (Adapter.Analysis == nullptr) return;
+  if (Adapter.Analysis == nullptr) return 0;
   Adapter.Analysis->Depth = uint16_t(depth);
   Adapter.Analysis->DepthValue = int16_t(value2);
   PostAnalysis(MessageDepth);
+  return 0;
 }
 
-void HOSTCALL ShowMove(const char* move, int32_t value2, int32_t value3) {
-  if (StopPending()) return;
+int32_t HOSTCALL ShowMove(const char* move, int32_t value2, int32_t value3) {
+  if (StopPending()) return 0;
   AnalysisRecord* analysis = Adapter.Analysis;
-  if (analysis == nullptr) return;
+  if (analysis == nullptr) return 0;
   analysis->CurrentMove = move != nullptr ? TextToMoveCode(move) : 0;
   analysis->MoveNumber = int16_t(value2);
   analysis->MoveTotal = int16_t(value3);
   if (Adapter.LastDepth > 5) PostAnalysis(MessageCurrentMove);
+  return 0;
 }
 
-void HOSTCALL ShowMainline(const char* line, int32_t score) {
-  if (StopPending()) return;
+int32_t HOSTCALL ShowMainline(const char* line, int32_t score) {
+  if (StopPending()) return 0;
   AnalysisRecord* analysis = Adapter.Analysis;
-  if (analysis == nullptr) return;
+  if (analysis == nullptr) return 0;
   analysis->MainlineMark = 2;
   analysis->MainlineLength = 0;
   analysis->Field122 = 0;
@@ -72,6 +75,7 @@ void HOSTCALL ShowMainline(const char* line, int32_t score) {
   analysis->Score = int16_t(score);
   analysis->Seconds = (PlatformTickCount() + 500u - Adapter.StartTick) / 1000u;
   PostAnalysis(MessageMainline);
+  return 0;
 }
 
 }  // extern "C"

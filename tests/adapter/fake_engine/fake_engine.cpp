@@ -1,9 +1,14 @@
 // A stand-in engine library for the adapter's tests: it exports the engine's
 // entry points by name, records every call as a line of text, and lets the
 // test script what Analyse reports through the callbacks.
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "../../../adapter/host/engine_binding.h"
 
@@ -22,7 +27,32 @@ ParamItem Items[3] = {
 };
 [[maybe_unused]] ParamList Params = {12, 2, Items};
 
-void Record(const std::string& line) { Log += line + "\n"; }
+std::atomic<int32_t> Stopped{0};
+int32_t FixedDepth = 0;
+
+// Without a hook, and with FAKE_ENGINE_LINE set, Analyse pretends to search:
+// one report per depth with that line, up to the fixed depth or 29, pausing
+// between depths when analysing, and ending early on a stop.
+void PretendSearch(int32_t mode, const char* line) {
+  int32_t last = mode == 0 && FixedDepth > 0 ? FixedDepth : 29;
+  std::string first(line, strcspn(line, " "));
+  for (int32_t depth = 1; depth <= last; ++depth) {
+    if (Stopped.load()) return;
+    Callbacks.ShowDepth(depth, 0);
+    Callbacks.ShowMove(first.c_str(), 1, 20);
+    Callbacks.ShowNodes(1000 * depth, 0);
+    Callbacks.ShowMainline(line, 10 + depth);
+    if (mode != 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+std::mutex LogLock;
+
+// Stop requests come from another thread than the search's.
+void Record(const std::string& line) {
+  std::lock_guard<std::mutex> guard(LogLock);
+  Log += line + "\n";
+}
 
 std::string Number(int32_t value) { return std::to_string(value); }
 
@@ -44,19 +74,33 @@ FAKE_EXPORT int32_t ObrantuleInit(int32_t hashMB, EngineCallbacks* callbacks, co
   return InitResult;
 }
 FAKE_EXPORT int32_t ObrantuleQuit() { Record("Quit"); return 0; }
-FAKE_EXPORT void ObrantuleStopAnalyse() { Record("StopAnalyse"); }
+FAKE_EXPORT void ObrantuleStopAnalyse() {
+  Stopped.store(1);
+  Record("StopAnalyse");
+}
 FAKE_EXPORT int32_t ObrantuleAnalyse(int32_t mode) {
   Record("Analyse " + Number(mode));
+  Stopped.store(0);
+  const char* line = getenv("FAKE_ENGINE_LINE");
   if (AnalyseHook != nullptr) AnalyseHook(&Callbacks);
+  else if (line != nullptr) PretendSearch(mode, line);
   return 0;
 }
 FAKE_EXPORT void ObrantulePonderingOff() { Record("PonderingOff"); }
 FAKE_EXPORT void ObrantuleSetTime(int32_t moves, int32_t seconds) {
+  FixedDepth = 0;
   Record("SetTime " + Number(moves) + " " + Number(seconds));
 }
-FAKE_EXPORT void ObrantuleSetInfinite() { Record("SetInfinite"); }
-FAKE_EXPORT void ObrantuleSetDepth(int32_t depth) { Record("SetDepth " + Number(depth)); }
+FAKE_EXPORT void ObrantuleSetInfinite() {
+  FixedDepth = 0;
+  Record("SetInfinite");
+}
+FAKE_EXPORT void ObrantuleSetDepth(int32_t depth) {
+  FixedDepth = depth;
+  Record("SetDepth " + Number(depth));
+}
 FAKE_EXPORT void ObrantuleSetBlitz(int32_t seconds, int32_t increment) {
+  FixedDepth = 0;
   Record("SetBlitz " + Number(seconds) + " " + Number(increment));
 }
 FAKE_EXPORT int32_t ObrantuleSetPosition(const char* text) { Record(std::string("SetPosition ") + text); return 0; }

@@ -1,0 +1,241 @@
+// Scripted UCI sessions of the obrantule program. The plug-in runs beside a
+// fake engine library that pretends to search (one report per depth with a
+// fixed line), so the protocol is checked exactly, without the real search.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class UciProcess {
+ public:
+  explicit UciProcess(const std::string& line) {
+    char pattern[] = "/tmp/obrantule-uci-XXXXXX";
+    directory_ = mkdtemp(pattern);
+    fs::copy_file(ADAPTER_MODULE, directory_ + "/Obrantule.eng");
+    fs::copy_file(FAKE_ENGINE, directory_ + "/Obrantule.dll");
+    int toChild[2], fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) abort();
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(toChild[0], 0);
+      dup2(fromChild[1], 1);
+      int devNull = open("/dev/null", O_WRONLY);
+      dup2(devNull, 2);
+      close(toChild[1]);
+      close(fromChild[0]);
+      std::string plugin = directory_ + "/Obrantule.eng";
+      setenv("OBRANTULE_PLUGIN", plugin.c_str(), 1);
+      setenv("FAKE_ENGINE_LINE", line.c_str(), 1);
+      setenv("OBRANTULE_SETTINGS", (directory_ + "/ChssBase.ini").c_str(), 1);
+      execl(HOST_PROGRAM, HOST_PROGRAM, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    input_ = toChild[1];
+    output_ = fromChild[0];
+  }
+
+  ~UciProcess() {
+    if (input_ >= 0) close(input_);
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    close(output_);
+    fs::remove_all(directory_);
+  }
+
+  void Send(const std::string& line) {
+    std::string text = line + "\n";
+    ASSERT_EQ(write(input_, text.data(), text.size()), ssize_t(text.size()));
+  }
+
+  // Reads lines until one starts with prefix (returned last); a generous
+  // bound guards against a hang.
+  std::vector<std::string> ReadUntil(const std::string& prefix) {
+    std::vector<std::string> lines;
+    for (;;) {
+      std::string line;
+      if (!ReadLine(&line)) {
+        ADD_FAILURE() << "no line starting with '" << prefix << "'";
+        return lines;
+      }
+      lines.push_back(line);
+      if (line.rfind(prefix, 0) == 0) return lines;
+    }
+  }
+
+  // Closes the input and waits for the exit status.
+  int Finish() {
+    close(input_);
+    input_ = -1;
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  bool ReadLine(std::string* line) {
+    for (;;) {
+      size_t end = buffer_.find('\n');
+      if (end != std::string::npos) {
+        *line = buffer_.substr(0, end);
+        buffer_.erase(0, end + 1);
+        return true;
+      }
+      struct pollfd descriptor = {output_, POLLIN, 0};
+      if (poll(&descriptor, 1, 20000) <= 0) return false;
+      char chunk[4096];
+      ssize_t got = read(output_, chunk, sizeof(chunk));
+      if (got <= 0) return false;
+      buffer_.append(chunk, size_t(got));
+    }
+  }
+
+  std::string directory_;
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  std::string buffer_;
+};
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+  for (const std::string& line : lines)
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(UciSession, HandshakeOptionsAndReady) {
+  UciProcess uci("e7e5 g1f3");
+  uci.Send("uci");
+  std::vector<std::string> lines = uci.ReadUntil("uciok");
+  EXPECT_EQ(lines[0], "id name Fake 1.0");
+  EXPECT_EQ(lines[1], "id author Fake Author");
+  EXPECT_TRUE(Contains(lines, "option name Hash type spin default 64 min 1 max 4096"));
+  EXPECT_TRUE(Contains(lines, "option name Ponder type check"));
+  EXPECT_TRUE(Contains(lines, "option name Clear Hash type button"));
+  EXPECT_TRUE(Contains(lines, "option name TablebasePath type string"));
+  EXPECT_TRUE(Contains(lines, "option name TablebaseCacheKB type spin"));
+  // The engine's own parameters, from the plug-in's table.
+  EXPECT_TRUE(Contains(lines, "option name Contempt type spin default 10 min -50 max 50"));
+  uci.Send("isready");
+  EXPECT_EQ(uci.ReadUntil("readyok").size(), 1u);
+  uci.Send("quit");
+  EXPECT_EQ(uci.Finish(), 0);
+}
+
+TEST(UciSession, FixedDepthReportsAndAnswers) {
+  UciProcess uci("e7e5 g1f3");
+  uci.Send("position startpos moves e2e4");
+  uci.Send("go depth 3");
+  std::vector<std::string> lines = uci.ReadUntil("bestmove");
+  EXPECT_EQ(lines.back(), "bestmove e7e5 ponder g1f3");
+  EXPECT_TRUE(Contains(lines, "info depth 3 score cp 13 nodes 3000 nps"));
+  EXPECT_TRUE(Contains(lines, "tbhits 0 time"));
+  EXPECT_TRUE(Contains(lines, "pv e7e5 g1f3"));
+  EXPECT_FALSE(Contains(lines, "depth 4"));
+}
+
+TEST(UciSession, HostEndsDeepDepthNodesAndMovetimeSearches) {
+  UciProcess uci("e7e5 g1f3");
+  uci.Send("position startpos moves e2e4");
+  // Deeper than the plug-in's depth mode allows: the host stops after it.
+  uci.Send("go depth 22");
+  std::vector<std::string> lines = uci.ReadUntil("bestmove");
+  EXPECT_TRUE(Contains(lines, "info depth 22 score cp 32"));
+  EXPECT_FALSE(Contains(lines, "info depth 23 score"));
+  EXPECT_EQ(lines.back(), "bestmove e7e5 ponder g1f3");
+  // The node report of depth 5 reaches the limit: that depth's line is cut.
+  uci.Send("go nodes 5000");
+  lines = uci.ReadUntil("bestmove");
+  EXPECT_TRUE(Contains(lines, "nodes 4000"));
+  EXPECT_FALSE(Contains(lines, "nodes 6000"));
+  uci.Send("go movetime 30");
+  lines = uci.ReadUntil("bestmove");
+  EXPECT_EQ(lines.back(), "bestmove e7e5 ponder g1f3");
+}
+
+TEST(UciSession, InfiniteWaitsForStop) {
+  UciProcess uci("e7e5 g1f3");
+  uci.Send("position startpos moves e2e4");
+  uci.Send("go infinite");
+  // The fake finishes its last depth by itself; the move must still wait.
+  uci.ReadUntil("info depth 29 score");
+  uci.Send("isready");
+  std::vector<std::string> lines = uci.ReadUntil("readyok");
+  EXPECT_FALSE(Contains(lines, "bestmove"));
+  uci.Send("stop");
+  EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
+}
+
+TEST(UciSession, PonderWaitsForPonderHit) {
+  UciProcess uci("e7e5 g1f3");
+  uci.Send("position startpos moves e2e4");
+  uci.Send("go ponder wtime 60000 btime 60000 winc 1000 binc 1000");
+  uci.ReadUntil("info depth 29 score");
+  uci.Send("isready");
+  EXPECT_FALSE(Contains(uci.ReadUntil("readyok"), "bestmove"));
+  uci.Send("ponderhit");
+  EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
+  // A ponder search that is stopped answers as well.
+  uci.Send("go ponder wtime 60000 btime 60000");
+  uci.Send("stop");
+  EXPECT_EQ(uci.ReadUntil("bestmove").back().rfind("bestmove ", 0), 0u);
+}
+
+TEST(UciSession, BadInputIsReportedAndTheStateKept) {
+  UciProcess uci("e7e5 g1f3");
+  uci.Send("position startpos moves e2e4");
+  uci.Send("position startpos moves e2e5");
+  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "illegal or unreadable move e2e5"));
+  uci.Send("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1");
+  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "bad FEN"));
+  uci.Send("flurb");
+  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "unknown command: flurb"));
+  uci.Send("setoption name Hash value 0");
+  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "Hash must be"));
+  uci.Send("setoption name Contempt value 99");
+  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "Contempt must be"));
+  uci.Send("setoption name Nonsense value 1");
+  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "no such option"));
+  uci.Send("go depth x");
+  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "bad value 'x' for depth"));
+  uci.Send(std::string("\x01\xff garbage \x7f", 13));
+  uci.ReadUntil("info string error");
+  // The position after e2e4 still stands: the fake's line is legal there.
+  uci.Send("setoption name Contempt value 20");
+  uci.Send("setoption name Hash value 16");
+  uci.Send("go depth 2");
+  EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
+  // End of input ends the program cleanly.
+  EXPECT_EQ(uci.Finish(), 0);
+}
+
+TEST(UciSession, IllegalEngineLineFallsBackToALegalMove) {
+  UciProcess uci("e7e5 g1f3");
+  uci.Send("position startpos");  // the fake's line is illegal for White
+  uci.Send("go depth 3");
+  std::vector<std::string> lines = uci.ReadUntil("bestmove");
+  EXPECT_EQ(lines.back(), "bestmove b1c3");
+  EXPECT_FALSE(Contains(lines, " pv "));
+  // Checkmated: no legal move at all.
+  uci.Send("position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1");
+  uci.Send("go depth 3");
+  EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove 0000");
+}
