@@ -182,6 +182,13 @@ TEST(UciSession, InfiniteWaitsForStop) {
   EXPECT_FALSE(Contains(lines, "bestmove"));
   uci.Send("stop");
   EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
+  // A "go" while thinking ends the running search first: two answers.
+  uci.Send("go infinite");
+  uci.Send("go depth 2");
+  EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
+  std::vector<std::string> second = uci.ReadUntil("bestmove");
+  EXPECT_TRUE(Contains(second, "info depth 2 score"));
+  EXPECT_FALSE(Contains(second, "info depth 3 score"));
 }
 
 TEST(UciSession, PonderWaitsForPonderHit) {
