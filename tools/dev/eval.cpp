@@ -1,6 +1,9 @@
-// obrantule-dev eval [FEN [MOVE...]]: the static evaluation of a position, set
-// up the way an analysis sets it up, with a breakdown of its terms.
+// obrantule-dev eval [--window ALPHA BETA] [FEN [MOVE...]]: the static
+// evaluation of a position, set up the way an analysis sets it up, with a
+// breakdown of its terms; with a window also what a search node with that
+// window gets (the lazy exit may answer with the material alone).
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "command.h"
@@ -44,13 +47,34 @@ void Row(const char* name, int32_t white, int32_t black) {
   std::printf("  %-26s %+6d %+6d\n", name, white, black);
 }
 
+bool ParseScore(const char* text, int32_t& value) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < -32000 || v > 32000) return false;
+  value = static_cast<int32_t>(v);
+  return true;
+}
+
 int EvalCommand(int argc, char** argv) {
   if (argc >= 1 && (std::strcmp(argv[0], "-h") == 0 || std::strcmp(argv[0], "--help") == 0)) {
-    std::printf("usage: obrantule-dev eval [FEN [MOVE...]]\n");
+    std::printf("usage: obrantule-dev eval [--window ALPHA BETA] [FEN [MOVE...]]\n");
     return 0;
+  }
+  bool window = false;
+  int32_t alpha = -32000;
+  int32_t beta = 32000;
+  if (argc >= 1 && std::strcmp(argv[0], "--window") == 0) {
+    if (argc < 3 || !ParseScore(argv[1], alpha) || !ParseScore(argv[2], beta) || alpha >= beta) {
+      std::fprintf(stderr, "obrantule-dev eval: --window needs ALPHA < BETA, each from -32000 to 32000\n");
+      return 2;
+    }
+    window = true;
+    argc -= 3;
+    argv += 3;
   }
   if (!SetUpDevPosition(argc, argv, "eval")) return 1;
 
+  ExplainEvaluation = 1;
   // What the root driver does before a search.
   InstallGamePosition();
   ClassifyMatingEndgame();
@@ -125,6 +149,15 @@ int EvalCommand(int argc, char** argv) {
       std::printf("Warning: re-evaluation gave %d (%s)\n", again, cached.PawnCacheHit ? "cache hit" : "cache miss");
     } else {
       std::printf("Pawn cache: re-evaluation hits the cache and gives the same score\n");
+    }
+  }
+  if (window) {
+    LastEvalTerms = EvalTerms{};
+    const int32_t windowed = Evaluate(alpha, beta);
+    if (LastEvalTerms.Path == EvalPathLazy) {
+      std::printf("Window (%d, %d): lazy exit, the material balance %+d is returned\n", alpha, beta, windowed);
+    } else {
+      std::printf("Window (%d, %d): full evaluation %+d\n", alpha, beta, windowed);
     }
   }
   std::printf("Evaluation: %d\n", score);

@@ -100,7 +100,10 @@ static int TransformSquare(int sq, int t) {
 struct FoldTables {
   int8_t triangleCode[64];     // 0..9 for triangle squares, -1 otherwise
   int8_t toTriangle[64];       // transform taking the square into the triangle
+  int8_t image[8][64];         // square under each transform
   FoldTables() {
+    for (int t = 0; t < 8; t++)
+      for (int sq = 0; sq < 64; sq++) image[t][sq] = int8_t(TransformSquare(sq, t));
     std::memset(triangleCode, -1, sizeof triangleCode);
     for (int i = 0; i < 10; i++) triangleCode[TriangleSquares[i]] = int8_t(i);
     for (int sq = 0; sq < 64; sq++)
@@ -131,7 +134,7 @@ uint32_t GenCanonicalIndex(const GenClassInfo& info, GenPosition* pos) {
   }
   int t = Fold.toTriangle[pos->square[0]];
   if (t)
-    for (int i = 0; i < men; i++) pos->square[i] = TransformSquare(pos->square[i], t);
+    for (int i = 0; i < men; i++) pos->square[i] = Fold.image[t][pos->square[i]];
   int k = pos->square[0];
   if ((k & 7) == (k >> 3)) {
     // On the diagonal the reflection in it keeps the king; the first man off
@@ -140,7 +143,7 @@ uint32_t GenCanonicalIndex(const GenClassInfo& info, GenPosition* pos) {
       int s = pos->square[i];
       if ((s & 7) == (s >> 3)) continue;
       if ((s >> 3) > (s & 7))
-        for (int j = 1; j < men; j++) pos->square[j] = TransformSquare(pos->square[j], 4);
+        for (int j = 1; j < men; j++) pos->square[j] = Fold.image[4][pos->square[j]];
       break;
     }
   }

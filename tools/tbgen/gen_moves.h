@@ -28,9 +28,13 @@ bool GenForEachMove(const GenPosition& pos, Visit&& visit) {
   GenPosition child = pos;
   child.toMove = them;
   child.epSquare = -1;
+  // Out of check, a man that leaves no line to its own king cannot expose it.
+  int king = pos.square[us];
+  bool inCheck = GenSquareAttacked(pos, king, them, occupied);
   for (int i = 0; i < pos.men; i++) {
     int from = pos.square[i];
     if (from < 0 || pos.side[i] != us) continue;
+    bool mustTest = inCheck || i == us || GenAlign[king][from];
     if (pos.type[i] != GenPawn) {
       uint64_t targets = GenPieceReach(pos.type[i], from, occupied) & ~own;
       while (targets) {
@@ -40,7 +44,7 @@ bool GenForEachMove(const GenPosition& pos, Visit&& visit) {
         if (victim >= 0 && pos.type[victim] == GenKing) continue;
         child.square[i] = to;
         if (victim >= 0) child.square[victim] = -1;
-        bool go = !GenKingSafeAfterMove(child, us, (occupied ^ GenBit(from)) | GenBit(to)) ||
+        bool go = (mustTest && !GenKingSafeAfterMove(child, us, (occupied ^ GenBit(from)) | GenBit(to))) ||
                   visit(child, victim, -1);
         child.square[i] = from;
         if (victim >= 0) child.square[victim] = to;
@@ -60,7 +64,8 @@ bool GenForEachMove(const GenPosition& pos, Visit&& visit) {
         child.square[victim] = -1;
       }
       bool go = true;
-      if (GenKingSafeAfterMove(child, us, occ)) {
+      if (!(mustTest || (victim >= 0 && pos.square[victim] != to)) ||
+          GenKingSafeAfterMove(child, us, occ)) {
         if (promotes) {
           for (int t = GenQueen; t >= GenKnight && go; t--) {
             child.type[i] = t;

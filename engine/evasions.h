@@ -1,0 +1,11 @@
+// Legal move generation for a side in check: every candidate is tried on the
+// board and kept only when the mover's king is safe afterwards.
+#pragma once
+
+#include <cstdint>
+
+void GenerateEvasions();
+void AddLegalQuiet(int32_t from, int32_t to);
+void AddLegalCapture(int32_t from, int32_t to);
+void AddLegalEnPassant(int32_t from, int32_t to, int32_t victimSquare);
+void AddLegalPromotions(int32_t from, int32_t to);

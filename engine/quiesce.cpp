@@ -1,0 +1,78 @@
+// Quiescence search: resolves pending captures at the horizon so that the
+// static evaluation is only taken in quiet positions.
+
+#include <cstdlib>
+
+#include "api.h"
+#include "attacks.h"
+#include "board.h"
+#include "captures.h"
+#include "eval.h"
+#include "hashtable.h"
+#include "makemove.h"
+#include "movelist.h"
+#include "rootdriver.h"
+#include "search.h"
+#include "searchstate.h"
+
+int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth) {
+  if (StopFlag.load(std::memory_order_relaxed) != 0) return AbortScore;
+  if (PonderOffFlag.load(std::memory_order_relaxed) != 0 && PonderHit() != 0) return AbortScore;
+
+  // A king left attacked, or kings side by side: the move that led here was illegal.
+  int32_t check;
+  if (SideToMove == White) {
+    if (BitAttackedByWhite(BlackKingSquare) > 0) return InfiniteScore - Ply;
+    check = BitAttackedByBlack(WhiteKingSquare);
+  } else {
+    if (BitAttackedByBlack(WhiteKingSquare) > 0) return InfiniteScore - Ply;
+    check = BitAttackedByWhite(BlackKingSquare);
+  }
+  InCheck = check;
+  if (check == 2) return InfiniteScore - Ply;
+
+  PVTable[Ply][0].From = 0;
+  ++NodeCount;
+
+  if (GamePhase == 1 && check == 0 && Ply >= 5 && PawnCount[WhiteIndex] == 0 &&
+      PawnCount[BlackIndex] == 0) {
+    const int32_t material = PieceMaterial[Ply];
+    if (material <= 350 || material == 650) return 0;
+    if (material <= 700 && std::abs(MaterialBalance[Ply]) < 100) return 0;
+  }
+
+  const int32_t probed = ProbeEntry(alpha, beta, depth);
+  if (probed != NoCutoff) return probed;
+  alpha = ProbeAlpha;
+  beta = ProbeBeta;
+
+  // In check at the first quiescence ply there is no standing pat: captures only, from 0.
+  int32_t best = 0;
+  if (check == 0 || depth < -1) {
+    best = Evaluate(alpha, beta);
+    if (best >= beta) return best;
+  }
+
+  if (depth <= -12 || Ply >= 35) return Evaluate(alpha, beta);
+
+  MoveListTop = ListStart[Ply];
+  GenerateCaptures(best, beta);
+  ListStart[Ply + 1] = MoveListTop = ListStart[Ply] + GeneratedCount;
+
+  int32_t picked = 0;
+  for (int32_t m = PickNextMove(picked); m != EndOfListSlot; m = PickNextMove(picked)) {
+    ++picked;
+    MakeMove(m);
+    const int32_t v = -Quiesce(-beta, -alpha, depth - 1);
+    UnmakeMove(m);
+    if (v == -AbortScore) return AbortScore;
+    if (v > best) {
+      best = v;
+      if (v >= beta) break;
+      if (v > alpha) alpha = v;
+    }
+  }
+
+  if (best <= Ply - 31999 && check == 0) return 0;
+  return best;
+}

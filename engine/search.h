@@ -1,0 +1,22 @@
+// The alpha-beta node search below the root and the quiescence search at its
+// horizon, with the state they share.
+#pragma once
+
+#include <cstdint>
+
+#include "types.h"
+
+// Scores with a meaning of their own.
+constexpr int32_t AbortScore = 32111;   // the search was stopped; travels up unchanged
+constexpr int32_t InfiniteScore = 32000;
+constexpr int32_t PickedScore = -32100;  // ordering score of an entry already picked
+
+extern int32_t NodeCount;                     // nodes of Search and Quiesce in this analysis
+extern int32_t NullMoveDepth;                 // null moves on the current path
+extern int32_t ThreatExtensions[PlyLimit];    // mate-threat extensions granted on the path
+extern int32_t ExtensionCeiling;              // ply + depth above it: no extension
+
+int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension);
+int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth);
+int32_t PickNextMove(int32_t picked);
+int32_t ProbeTablebase(int32_t ply, int32_t blackToMove, int32_t* score);

@@ -1,0 +1,154 @@
+// obrantule-dev search: drives the engine through its exported functions only,
+// as the host adapter does, and prints every report the engine makes.
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "command.h"
+#include "engine/api.h"
+
+namespace {
+
+std::string LastMainline;
+
+int32_t OBRANTULE_CALL PrintNodes(int32_t nodes, int32_t second) {
+  std::printf("ShowNodes %d %d\n", nodes, second);
+  return 0;
+}
+int32_t OBRANTULE_CALL PrintDepth(int32_t depth, int32_t second) {
+  std::printf("ShowDepth %d %d\n", depth, second);
+  return 0;
+}
+int32_t OBRANTULE_CALL PrintMove(const char* move, int32_t place, int32_t count) {
+  std::printf("ShowMove \"%s\" %d %d\n", move, place, count);
+  return 0;
+}
+int32_t OBRANTULE_CALL PrintMainline(const char* line, int32_t score) {
+  std::printf("ShowMainline \"%s\" %d\n", line, score);
+  LastMainline = line;
+  return 0;
+}
+int32_t OBRANTULE_CALL IgnoreText(const char*) { return 0; }
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: obrantule-dev search [--hash MB] [--depth N | --blitz SECONDS INCREMENT |\n"
+               "                            --time MOVES SECONDS | --infinite MILLISECONDS]\n"
+               "                            [FEN [MOVE...]]\n"
+               "  --depth N          search iterations 1..N (the default, N = 6)\n"
+               "  --blitz S I        S seconds left on the clock, I seconds increment per move\n"
+               "  --time M S         M moves to make in S seconds\n"
+               "  --infinite MS      analyse without limit, stopped from another thread after MS ms\n"
+               "  FEN                position text (placement and side to move are read);\n"
+               "                     without it the search starts from the initial position\n"
+               "  MOVE               game moves in coordinate text (e2e4, e7e8Q), entered in order\n");
+  return 2;
+}
+
+bool ReadInt(const char* text, int32_t* value) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < -2000000000L || v > 2000000000L) return false;
+  *value = int32_t(v);
+  return true;
+}
+
+}  // namespace
+
+int SearchCommand(int argc, char** argv) {
+  enum { Depth, Blitz, Time, Infinite } control = Depth;
+  int32_t depth = 6, first = 0, second = 0, hashMB = 32;
+  int i = 0;
+  for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
+    const std::string option = argv[i];
+    if (option == "--depth" && i + 1 < argc) {
+      if (!ReadInt(argv[++i], &depth) || depth < 1 || depth > 29) return Usage();
+      control = Depth;
+    } else if (option == "--hash" && i + 1 < argc) {
+      if (!ReadInt(argv[++i], &hashMB) || hashMB < 1) return Usage();
+    } else if (option == "--blitz" && i + 2 < argc) {
+      if (!ReadInt(argv[i + 1], &first) || !ReadInt(argv[i + 2], &second) || first < 0 || second < 0)
+        return Usage();
+      i += 2;
+      control = Blitz;
+    } else if (option == "--time" && i + 2 < argc) {
+      if (!ReadInt(argv[i + 1], &first) || !ReadInt(argv[i + 2], &second) || first < 0 || second < 0)
+        return Usage();
+      i += 2;
+      control = Time;
+    } else if (option == "--infinite" && i + 1 < argc) {
+      if (!ReadInt(argv[++i], &first) || first < 0) return Usage();
+      control = Infinite;
+    } else {
+      return Usage();
+    }
+  }
+
+  static EngineCallbacks callbacks;
+  callbacks.Size = int32_t(sizeof(EngineCallbacks));
+  callbacks.ShowNodes = PrintNodes;
+  callbacks.ShowDepth = PrintDepth;
+  callbacks.ShowMove = PrintMove;
+  callbacks.ShowMainline = PrintMainline;
+  callbacks.ShowText = IgnoreText;
+  callbacks.TBProbeList = nullptr;
+  if (ObrantuleInit(hashMB, &callbacks, "", 0) < 0) {
+    std::fprintf(stderr, "obrantule-dev search: cannot allocate the tables\n");
+    ObrantuleQuit();
+    return 1;
+  }
+
+  if (i < argc) {
+    ObrantuleSetPosition(argv[i++]);
+  } else {
+    ObrantuleSetStartPosition();
+  }
+  for (; i < argc; ++i) {
+    std::vector<char> move(argv[i], argv[i] + std::strlen(argv[i]) + 1);
+    if (ObrantuleEnterMove(move.data()) != 0) {
+      std::fprintf(stderr, "obrantule-dev search: not a move in this position: %s\n", argv[i]);
+      ObrantuleQuit();
+      return 1;
+    }
+  }
+
+  std::thread stopper;
+  std::atomic<int> done{0};
+  switch (control) {
+    case Depth:
+      ObrantuleSetDepth(depth);
+      break;
+    case Blitz:
+      ObrantuleSetBlitz(first, second);
+      break;
+    case Time:
+      ObrantuleSetTime(first, second);
+      break;
+    case Infinite:
+      ObrantuleSetInfinite();
+      stopper = std::thread([&done, first] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(first);
+        while (done.load() == 0 && std::chrono::steady_clock::now() < until)
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ObrantuleStopAnalyse();
+      });
+      break;
+  }
+  ObrantuleAnalyse(control == Infinite ? 1 : 0);
+  done.store(1);
+  if (stopper.joinable()) stopper.join();
+
+  const std::string best = LastMainline.substr(0, LastMainline.find(' '));
+  std::printf("bestmove %s\n", best.empty() ? "(none)" : best.c_str());
+  ObrantuleQuit();
+  return 0;
+}
+
+OBRANTULE_DEV_COMMAND(search, "search [--depth N | --blitz S I | --time M S | --infinite MS] [FEN [MOVE...]]",
+                      SearchCommand);
