@@ -19,11 +19,11 @@ TEST(HostBench, PositionsMatchTheEngineBench) {
     size_t nameEnd = source.find('"', at + 2);
     size_t fenStart = source.find("\", \"", nameEnd);
     if (nameEnd == std::string::npos || fenStart != nameEnd) continue;
-    size_t fenEnd = source.find('"', fenStart + 3);
+    size_t fenEnd = source.find('"', fenStart + 4);
     ASSERT_NE(fenEnd, std::string::npos);
     ASSERT_LT(index, BenchEntryCount);
     EXPECT_EQ(source.substr(at + 2, nameEnd - at - 2), BenchEntries[index].Name);
-    EXPECT_EQ(source.substr(fenStart + 3, fenEnd - fenStart - 3), BenchEntries[index].Fen);
+    EXPECT_EQ(source.substr(fenStart + 4, fenEnd - fenStart - 4), BenchEntries[index].Fen);
     ++index;
   }
   EXPECT_EQ(index, BenchEntryCount);
