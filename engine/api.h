@@ -3,13 +3,10 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
-// Calling convention of every function that crosses the library boundary
-// (exports and callbacks). Plain C calls everywhere; kept in one place.
-#ifndef OBRANTULE_CALL
-#define OBRANTULE_CALL
-#endif
+#include "call_convention.h"
 
 #if defined(_WIN32)
 #define OBRANTULE_EXPORT extern "C" __declspec(dllexport)
@@ -51,10 +48,24 @@ struct ParamList {
   ParamItem* Items;
 };
 
-#if defined(_WIN32) && !defined(_WIN64)
+#if UINTPTR_MAX == 0xFFFFFFFFu
+// The 32-bit layouts the adapter relies on, byte for byte.
 static_assert(sizeof(EngineCallbacks) == 28, "callback table layout");
+static_assert(offsetof(EngineCallbacks, ShowNodes) == 4, "callback table layout");
+static_assert(offsetof(EngineCallbacks, ShowDepth) == 8, "callback table layout");
+static_assert(offsetof(EngineCallbacks, ShowMove) == 12, "callback table layout");
+static_assert(offsetof(EngineCallbacks, ShowMainline) == 16, "callback table layout");
+static_assert(offsetof(EngineCallbacks, ShowText) == 20, "callback table layout");
+static_assert(offsetof(EngineCallbacks, TBProbeList) == 24, "callback table layout");
 static_assert(sizeof(ParamItem) == 24, "parameter item layout");
+static_assert(offsetof(ParamItem, Type) == 4, "parameter item layout");
+static_assert(offsetof(ParamItem, Value) == 8, "parameter item layout");
+static_assert(offsetof(ParamItem, Minimum) == 12, "parameter item layout");
+static_assert(offsetof(ParamItem, Maximum) == 16, "parameter item layout");
+static_assert(offsetof(ParamItem, Name) == 20, "parameter item layout");
 static_assert(sizeof(ParamList) == 12, "parameter list layout");
+static_assert(offsetof(ParamList, Count) == 4, "parameter list layout");
+static_assert(offsetof(ParamList, Items) == 8, "parameter list layout");
 #endif
 
 // The engine's copy of the table handed to ObrantuleInit (slots may be null

@@ -66,15 +66,16 @@ int32_t EvalEndgame() {
       const int32_t w = WeakPawnsNearKingWhite();
       const int32_t b = WeakPawnsNearKingBlack();
       PawnScore += w - b;
-      LastEvalTerms.WeakNearKingWhite = w;
-      LastEvalTerms.WeakNearKingBlack = -b;
+      if (ExplainEvaluation) {
+        LastEvalTerms.WeakNearKingWhite = w;
+        LastEvalTerms.WeakNearKingBlack = -b;
+      }
     } else if (CurrentPieceMaterial == 0) {
       const int32_t race = PawnRace();
       PawnScore += race;
-      LastEvalTerms.Race = race;
+      if (ExplainEvaluation) LastEvalTerms.Race = race;
     }
   }
-  LastEvalTerms.PawnCacheHit = stored;
 
   const int32_t wk = WhiteKingSquare;
   const int32_t bk = BlackKingSquare;
@@ -211,17 +212,20 @@ int32_t EvalEndgame() {
 
   if (!stored) StorePawnCache(SideToMove);
 
-  EvalTerms& terms = LastEvalTerms;
-  terms.PawnScore = PawnScore;
-  terms.PassedWhite = passedW;
-  terms.PassedBlack = passedB;
-  terms.KnightsWhite = knightsW;
-  terms.KnightsBlack = knightsB;
-  terms.BishopsWhite = bishopsW;
-  terms.BishopsBlack = bishopsB;
-  terms.RooksWhite = rooksW;
-  terms.RooksBlack = rooksB;
-  terms.QueensWhite = queensW;
-  terms.QueensBlack = queensB;
+  if (ExplainEvaluation) {
+    EvalTerms& terms = LastEvalTerms;
+    terms.PawnCacheHit = stored;
+    terms.PawnScore = PawnScore;
+    terms.PassedWhite = passedW;
+    terms.PassedBlack = passedB;
+    terms.KnightsWhite = knightsW;
+    terms.KnightsBlack = knightsB;
+    terms.BishopsWhite = bishopsW;
+    terms.BishopsBlack = bishopsB;
+    terms.RooksWhite = rooksW;
+    terms.RooksBlack = rooksB;
+    terms.QueensWhite = queensW;
+    terms.QueensBlack = queensB;
+  }
   return s;
 }

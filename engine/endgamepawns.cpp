@@ -20,8 +20,10 @@ void EvalEndgamePawnsWhite() {
 
   if (IsEmpty(WhitePawns)) {
     PawnScore += KingPlacementTable[wk];
-    LastEvalTerms.PawnKingWhite = KingPlacementTable[wk];
-    LastEvalTerms.PawnsWhite = 0;
+    if (ExplainEvaluation) {
+      LastEvalTerms.PawnKingWhite = KingPlacementTable[wk];
+      LastEvalTerms.PawnsWhite = 0;
+    }
     return;
   }
 
@@ -74,8 +76,10 @@ void EvalEndgamePawnsWhite() {
   // centralisation counts only a quarter.
   const int32_t kingPart = IsEmpty(WhitePassed) ? KingPlacementTable[wk] : KingPlacementTable[wk] / 4;
   PawnScore += sum + kingPart;
-  LastEvalTerms.PawnKingWhite = kingPart;
-  LastEvalTerms.PawnsWhite = sum;
+  if (ExplainEvaluation) {
+    LastEvalTerms.PawnKingWhite = kingPart;
+    LastEvalTerms.PawnsWhite = sum;
+  }
 }
 
 void EvalEndgamePawnsBlack() {
@@ -86,8 +90,10 @@ void EvalEndgamePawnsBlack() {
 
   if (IsEmpty(BlackPawns)) {
     PawnScore -= KingPlacementTable[bk];
-    LastEvalTerms.PawnKingBlack = -KingPlacementTable[bk];
-    LastEvalTerms.PawnsBlack = 0;
+    if (ExplainEvaluation) {
+      LastEvalTerms.PawnKingBlack = -KingPlacementTable[bk];
+      LastEvalTerms.PawnsBlack = 0;
+    }
     return;
   }
 
@@ -138,8 +144,10 @@ void EvalEndgamePawnsBlack() {
 
   const int32_t kingPart = IsEmpty(BlackPassed) ? KingPlacementTable[bk] : KingPlacementTable[bk] / 4;
   PawnScore -= sum + kingPart;
-  LastEvalTerms.PawnKingBlack = -kingPart;
-  LastEvalTerms.PawnsBlack = -sum;
+  if (ExplainEvaluation) {
+    LastEvalTerms.PawnKingBlack = -kingPart;
+    LastEvalTerms.PawnsBlack = -sum;
+  }
 }
 
 int32_t WeakPawnsNearKingWhite() {

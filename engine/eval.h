@@ -55,9 +55,12 @@ int32_t PassedPawnExtrasBlack();
 extern int32_t LazyExitEnabled;
 
 // What the last evaluation was made of, for the developer tool and tests.
-// Every term is from white's view (black's good is negative). Each part
-// writes its own fields when it runs (pawn parts only when computed, not on a
-// cache hit); callers that want a clean record clear it before evaluating.
+// Every term is from white's view (black's good is negative). Filled only
+// while ExplainEvaluation is 1, so the search (which leaves it 0) pays a
+// single test per evaluation. Each part writes its own fields when it runs
+// (pawn parts only when computed, not on a cache hit); callers that want a
+// clean record clear it before evaluating.
+extern int32_t ExplainEvaluation;
 struct EvalTerms {
   int32_t Path;           // see EvalPath
   int32_t Material;       // M, side to move's view

@@ -12,6 +12,7 @@
 int32_t CurrentPieceMaterial;
 int32_t PositionalScore;
 int32_t LazyExitEnabled = 1;
+int32_t ExplainEvaluation = 0;
 EvalTerms LastEvalTerms;
 
 namespace {
@@ -33,6 +34,10 @@ inline int32_t BlackCannotMate() {
          !MoreThanOne(BlackBishops) && (IsEmpty(BlackKnights) || IsEmpty(BlackBishops));
 }
 
+inline void NotePath(int32_t path) {
+  if (ExplainEvaluation) LastEvalTerms.Path = path;
+}
+
 }  // namespace
 
 int32_t Evaluate(int32_t alpha, int32_t beta) {
@@ -43,14 +48,16 @@ int32_t Evaluate(int32_t alpha, int32_t beta) {
   const int32_t m = MaterialBalance[Ply];
   const int32_t t = PieceMaterial[Ply];
   CurrentPieceMaterial = t;
-  LastEvalTerms.Material = m;
-  LastEvalTerms.PieceMaterial = t;
+  if (ExplainEvaluation) {
+    LastEvalTerms.Material = m;
+    LastEvalTerms.PieceMaterial = t;
+  }
 
   // The margins widen as pieces come off; with little material left, passed
   // pawns and king activity can outweigh it, so there is no lazy exit.
   if (t > 2780) {
     if ((m < alpha - 220 || m > beta + 220) && LazyExitEnabled) {
-      LastEvalTerms.Path = EvalPathLazy;
+      NotePath(EvalPathLazy);
       return m;
     }
   } else if (t > 1800) {
@@ -62,7 +69,7 @@ int32_t Evaluate(int32_t alpha, int32_t beta) {
       lazy = m < alpha - 965 || m > beta + 965;
     }
     if (lazy && LazyExitEnabled) {
-      LastEvalTerms.Path = EvalPathLazy;
+      NotePath(EvalPathLazy);
       return m;
     }
   }
@@ -72,24 +79,27 @@ int32_t Evaluate(int32_t alpha, int32_t beta) {
   int32_t blackFlag = 0;
   int32_t p;
   if (GamePhase == 0) {
-    LastEvalTerms.Path = EvalPathMiddlegame;
+    NotePath(EvalPathMiddlegame);
     p = EvalMiddlegame();
   } else {
     whiteFlag = WhiteCannotMate();
     blackFlag = BlackCannotMate();
-    LastEvalTerms.WhiteInsufficient = whiteFlag;
-    LastEvalTerms.BlackInsufficient = blackFlag;
+    if (ExplainEvaluation) {
+      LastEvalTerms.WhiteInsufficient = whiteFlag;
+      LastEvalTerms.BlackInsufficient = blackFlag;
+    }
     if (whiteFlag && blackFlag) {
-      LastEvalTerms.Path = EvalPathDeadDraw;
+      NotePath(EvalPathDeadDraw);
       return 0;
     }
-    LastEvalTerms.Path = MatingClass != 0 ? EvalPathMating : EvalPathEndgame;
+    NotePath(MatingClass != 0 ? EvalPathMating : EvalPathEndgame);
     p = EvalEndgame();
   }
-  LastEvalTerms.Positional = p;
-
   int32_t s = SideToMove * p + m;
-  LastEvalTerms.BeforeCorrection = s;
+  if (ExplainEvaluation) {
+    LastEvalTerms.Positional = p;
+    LastEvalTerms.BeforeCorrection = s;
+  }
 
   // Told from white's view; not clamped, so a small lead can change sides.
   int32_t w = SideToMove * s;

@@ -78,9 +78,11 @@ int32_t QueenOrRookMate() {
   blackMen -= KingMateTable[bk];
   if (StrongSide == White) blackMen += 2 * Manhattan(bk, wk);
 
-  LastEvalTerms.MatingWhiteMen = whiteMen;
-  LastEvalTerms.MatingBlackMen = blackMen;
-  LastEvalTerms.MatingLoneKing = 0;
+  if (ExplainEvaluation) {
+    LastEvalTerms.MatingWhiteMen = whiteMen;
+    LastEvalTerms.MatingBlackMen = blackMen;
+    LastEvalTerms.MatingLoneKing = 0;
+  }
   return whiteMen + blackMen;
 }
 
@@ -138,9 +140,11 @@ int32_t MinorPieceMate() {
   }
   lonePart += loneIsWhite ? free + 64 * corner : -free - 64 * corner;
 
-  LastEvalTerms.MatingWhiteMen = whiteMen;
-  LastEvalTerms.MatingBlackMen = blackMen;
-  LastEvalTerms.MatingLoneKing = lonePart;
+  if (ExplainEvaluation) {
+    LastEvalTerms.MatingWhiteMen = whiteMen;
+    LastEvalTerms.MatingBlackMen = blackMen;
+    LastEvalTerms.MatingLoneKing = lonePart;
+  }
   return whiteMen + blackMen + lonePart;
 }
 

@@ -20,7 +20,6 @@ int32_t EvalMiddlegame() {
     EvalPawnsWhite();
     EvalPawnsBlack();
   }
-  LastEvalTerms.PawnCacheHit = stored;
 
   const int32_t wk = WhiteKingSquare;
   const int32_t bk = BlackKingSquare;
@@ -288,17 +287,20 @@ int32_t EvalMiddlegame() {
 
   if (!stored) StorePawnCache(2 * SideToMove);
 
-  EvalTerms& terms = LastEvalTerms;
-  terms.PawnScore = PawnScore;
-  terms.KingWhite = kingW;
-  terms.KingBlack = kingB;
-  terms.KnightsWhite = knightsW;
-  terms.KnightsBlack = knightsB;
-  terms.BishopsWhite = bishopsW;
-  terms.BishopsBlack = bishopsB;
-  terms.RooksWhite = rooksW;
-  terms.RooksBlack = rooksB;
-  terms.QueensWhite = queensW;
-  terms.QueensBlack = queensB;
+  if (ExplainEvaluation) {
+    EvalTerms& terms = LastEvalTerms;
+    terms.PawnCacheHit = stored;
+    terms.PawnScore = PawnScore;
+    terms.KingWhite = kingW;
+    terms.KingBlack = kingB;
+    terms.KnightsWhite = knightsW;
+    terms.KnightsBlack = knightsB;
+    terms.BishopsWhite = bishopsW;
+    terms.BishopsBlack = bishopsB;
+    terms.RooksWhite = rooksW;
+    terms.RooksBlack = rooksB;
+    terms.QueensWhite = queensW;
+    terms.QueensBlack = queensB;
+  }
   return PositionalScore + PawnScore;
 }

@@ -76,9 +76,11 @@ void EvalPawnsWhite() {
   }
 
   PawnScore += kingPart + shelter + pawns;
-  LastEvalTerms.PawnKingWhite = kingPart;
-  LastEvalTerms.ShelterWhite = shelter;
-  LastEvalTerms.PawnsWhite = pawns;
+  if (ExplainEvaluation) {
+    LastEvalTerms.PawnKingWhite = kingPart;
+    LastEvalTerms.ShelterWhite = shelter;
+    LastEvalTerms.PawnsWhite = pawns;
+  }
 }
 
 void EvalPawnsBlack() {
@@ -143,7 +145,9 @@ void EvalPawnsBlack() {
   }
 
   PawnScore -= kingPart + shelter + pawns;
-  LastEvalTerms.PawnKingBlack = -kingPart;
-  LastEvalTerms.ShelterBlack = -shelter;
-  LastEvalTerms.PawnsBlack = -pawns;
+  if (ExplainEvaluation) {
+    LastEvalTerms.PawnKingBlack = -kingPart;
+    LastEvalTerms.ShelterBlack = -shelter;
+    LastEvalTerms.PawnsBlack = -pawns;
+  }
 }

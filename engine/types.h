@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 // The engine keeps plain signed codes so that colour is the sign and type the
 // absolute value of a board cell.
@@ -44,20 +45,32 @@ struct SquareSet {
   uint32_t Low;
   uint32_t High;
 };
+static_assert(sizeof(SquareSet) == 8, "a square set is two 32-bit halves");
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "Low must be the low word in memory order");
 
-inline SquareSet MakeSet(uint64_t v) { return SquareSet{uint32_t(v), uint32_t(v >> 32)}; }
-inline uint64_t SetBits(SquareSet a) { return (uint64_t(a.High) << 32) | a.Low; }
-inline SquareSet operator|(SquareSet a, SquareSet b) { return SquareSet{a.Low | b.Low, a.High | b.High}; }
-inline SquareSet operator&(SquareSet a, SquareSet b) { return SquareSet{a.Low & b.Low, a.High & b.High}; }
-inline SquareSet operator^(SquareSet a, SquareSet b) { return SquareSet{a.Low ^ b.Low, a.High ^ b.High}; }
-inline SquareSet operator~(SquareSet a) { return SquareSet{~a.Low, ~a.High}; }
-inline SquareSet& operator|=(SquareSet& a, SquareSet b) { a.Low |= b.Low; a.High |= b.High; return a; }
-inline SquareSet& operator&=(SquareSet& a, SquareSet b) { a.Low &= b.Low; a.High &= b.High; return a; }
-inline SquareSet& operator^=(SquareSet& a, SquareSet b) { a.Low ^= b.Low; a.High ^= b.High; return a; }
-inline bool operator==(SquareSet a, SquareSet b) { return a.Low == b.Low && a.High == b.High; }
+// The halves are combined as one 64-bit word where the machine has one (Low
+// is the low word in memory order, as on every little-endian target).
+inline SquareSet MakeSet(uint64_t v) {
+  SquareSet s;
+  std::memcpy(&s, &v, sizeof s);
+  return s;
+}
+inline uint64_t SetBits(SquareSet a) {
+  uint64_t v;
+  std::memcpy(&v, &a, sizeof v);
+  return v;
+}
+inline SquareSet operator|(SquareSet a, SquareSet b) { return MakeSet(SetBits(a) | SetBits(b)); }
+inline SquareSet operator&(SquareSet a, SquareSet b) { return MakeSet(SetBits(a) & SetBits(b)); }
+inline SquareSet operator^(SquareSet a, SquareSet b) { return MakeSet(SetBits(a) ^ SetBits(b)); }
+inline SquareSet operator~(SquareSet a) { return MakeSet(~SetBits(a)); }
+inline SquareSet& operator|=(SquareSet& a, SquareSet b) { return a = a | b; }
+inline SquareSet& operator&=(SquareSet& a, SquareSet b) { return a = a & b; }
+inline SquareSet& operator^=(SquareSet& a, SquareSet b) { return a = a ^ b; }
+inline bool operator==(SquareSet a, SquareSet b) { return SetBits(a) == SetBits(b); }
 inline bool operator!=(SquareSet a, SquareSet b) { return !(a == b); }
-inline bool IsEmpty(SquareSet a) { return (a.Low | a.High) == 0; }
-inline bool Intersects(SquareSet a, SquareSet b) { return ((a.Low & b.Low) | (a.High & b.High)) != 0; }
+inline bool IsEmpty(SquareSet a) { return SetBits(a) == 0; }
+inline bool Intersects(SquareSet a, SquareSet b) { return (SetBits(a) & SetBits(b)) != 0; }
 // 64-bit logical shifts; a count of 64 or more gives the empty set.
 inline SquareSet ShiftUp(SquareSet a, uint32_t n) { return n >= 64 ? SquareSet{0, 0} : MakeSet(SetBits(a) << n); }
 inline SquareSet ShiftDown(SquareSet a, uint32_t n) { return n >= 64 ? SquareSet{0, 0} : MakeSet(SetBits(a) >> n); }

@@ -33,3 +33,6 @@ if command -v clang++ >/dev/null; then
 else
   echo "clang++ not found: fuzzing skipped"
 fi
+
+# The 32-bit Windows build, its export tables and its check program.
+scripts/windows-check.sh

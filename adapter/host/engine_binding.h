@@ -2,6 +2,7 @@
 // bound by name at run time, and the callback table handed to its Init.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "host_records.h"
@@ -46,8 +47,21 @@ struct ParamList {
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(EngineCallbacks) == 28, "EngineCallbacks layout");
+static_assert(offsetof(EngineCallbacks, ShowNodes) == 4, "EngineCallbacks layout");
+static_assert(offsetof(EngineCallbacks, ShowDepth) == 8, "EngineCallbacks layout");
+static_assert(offsetof(EngineCallbacks, ShowMove) == 12, "EngineCallbacks layout");
+static_assert(offsetof(EngineCallbacks, ShowMainline) == 16, "EngineCallbacks layout");
+static_assert(offsetof(EngineCallbacks, ShowText) == 20, "EngineCallbacks layout");
+static_assert(offsetof(EngineCallbacks, TBProbeList) == 24, "EngineCallbacks layout");
 static_assert(sizeof(ParamItem) == 24, "ParamItem layout");
+static_assert(offsetof(ParamItem, Type) == 4, "ParamItem layout");
+static_assert(offsetof(ParamItem, Value) == 8, "ParamItem layout");
+static_assert(offsetof(ParamItem, Minimum) == 12, "ParamItem layout");
+static_assert(offsetof(ParamItem, Maximum) == 16, "ParamItem layout");
+static_assert(offsetof(ParamItem, Name) == 20, "ParamItem layout");
 static_assert(sizeof(ParamList) == 12, "ParamList layout");
+static_assert(offsetof(ParamList, Count) == 4, "ParamList layout");
+static_assert(offsetof(ParamList, Items) == 8, "ParamList layout");
 #endif
 
 typedef int32_t(HOSTCALL* EngineInitFunction)(int32_t hashMB, EngineCallbacks* callbacks,

@@ -14,12 +14,11 @@
 #include <cstddef>
 #include <cstdint>
 
-// Entry points and callbacks share one calling convention, kept here.
-#if defined(_WIN32)
-#define HOSTCALL __cdecl
-#else
-#define HOSTCALL
-#endif
+#include "../../engine/call_convention.h"
+
+// Entry points and callbacks share the one calling convention of every
+// function that crosses a library boundary.
+#define HOSTCALL OBRANTULE_CALL
 
 // Host move code: bits 0-5 from, 6-11 to, 12-14 promotion (4 Q, 5 R, 6 B, 7 N).
 typedef uint16_t HostMoveCode;
@@ -165,14 +164,22 @@ static_assert(offsetof(AnalysisRecord, InitResult) == 108, "AnalysisRecord layou
 static_assert(offsetof(AnalysisRecord, Field122) == 122, "AnalysisRecord layout");
 
 static_assert(offsetof(StatsRecord, HostValue8) == 8, "StatsRecord layout");
+static_assert(offsetof(StatsRecord, HostValue12) == 12, "StatsRecord layout");
 static_assert(offsetof(StatsRecord, HostValue16) == 16, "StatsRecord layout");
 static_assert(offsetof(StatsRecord, Nodes) == 20, "StatsRecord layout");
 static_assert(offsetof(StatsRecord, NodesValue2) == 24, "StatsRecord layout");
 static_assert(offsetof(StatsRecord, TablebaseHits) == 28, "StatsRecord layout");
 static_assert(offsetof(InfoRecord, InitResult) == 20, "InfoRecord layout");
 
+static_assert(offsetof(HostParamTable, Zero) == 4, "HostParamTable layout");
+static_assert(offsetof(HostParamTable, HostValue8) == 8, "HostParamTable layout");
+static_assert(offsetof(HostParamTable, HostValue12) == 12, "HostParamTable layout");
+static_assert(offsetof(HostParamTable, HostValue16) == 16, "HostParamTable layout");
 static_assert(offsetof(HostParamTable, Count) == 20, "HostParamTable layout");
 static_assert(offsetof(HostParamTable, Entries) == 24, "HostParamTable layout");
+static_assert(offsetof(HostParamEntry, Changed) == 4, "HostParamEntry layout");
+static_assert(offsetof(HostParamEntry, Two) == 8, "HostParamEntry layout");
+static_assert(offsetof(HostParamEntry, NameLength) == 12, "HostParamEntry layout");
 static_assert(offsetof(HostParamEntry, Name) == 16, "HostParamEntry layout");
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(HostParamTable) == 28, "HostParamTable layout");

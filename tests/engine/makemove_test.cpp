@@ -49,7 +49,9 @@ void ExpectRestored(const Snapshot& s, const char* what) {
   SCOPED_TRACE(what);
   EXPECT_EQ(std::memcmp(s.Cells, SearchBoard, sizeof(Board)), 0);
   for (int32_t p = -6; p <= 6; ++p)
-    if (p != 0) EXPECT_TRUE(s.Sets[p + 6] == PieceSet(p)) << "piece " << p;
+    if (p != 0) {
+      EXPECT_TRUE(s.Sets[p + 6] == PieceSet(p)) << "piece " << p;
+    }
   EXPECT_TRUE(s.White == WhiteOccupied);
   EXPECT_TRUE(s.Black == BlackOccupied);
   EXPECT_TRUE(s.All == AllOccupied);

@@ -286,3 +286,41 @@ TEST(AttackTests, KnownAnswers) {
   EXPECT_EQ(BitAttackedByBlack(SqE1), 1);
   EXPECT_EQ(AttackedByBlack(SqC1), 1);
 }
+
+TEST(MoveGeneration, RecaptureInCheckAndEnPassantOrdering) {
+  ClearOrderingInputs();
+  // In check, taking the piece that has just moved (the target of PlyMove of
+  // this ply, here set by hand) scores 22000.
+  SearchPosition("4k3/8/8/8/8/4n3/3P4/4K3 w - - 0 1");
+  MoveList[NullMove].To = 45;  // e3, the target of the move that led here
+  PlyMove[0] = NullMove;
+  InCheck = 1;
+  EXPECT_EQ(ScoreOf(GenerateAt(0), "d2e3"), 22000);
+  InCheck = 0;
+  EXPECT_EQ(ScoreOf(GenerateAt(0), "d2e3"), 16 * 325 - 100 / 32 + 2200);
+  MoveList[NullMove].To = 0;
+
+  // En passant: killers, hash move and the principal variation.
+  SearchPosition("4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1");
+  GenerateAtPly();
+  MakeMove(FindMove("d7d5"));
+  auto scoreHere = [](const char* text) {
+    GenerateAtPly();
+    const int32_t i = FindMove(text);
+    return i < 0 ? -99999 : int32_t(MoveList[i].Score);
+  };
+  EXPECT_EQ(scoreHere("e5d6"), 1200);
+  Killers[1][1] = MovePair{65, 74};
+  EXPECT_EQ(scoreHere("e5d6"), 1500);
+  Killers[1][0] = MovePair{65, 74};
+  EXPECT_EQ(scoreHere("e5d6"), 2500);
+  FollowLine[1] = MovePair{65, 74};
+  EXPECT_EQ(scoreHere("e5d6"), 2500);  // the line alone is not enough
+  RootReSearch = 1;
+  EXPECT_EQ(scoreHere("e5d6"), 23000);
+  FollowPV = 1;
+  EXPECT_EQ(scoreHere("e5d6"), 25000);
+  UnmakeMove(PlyMove[1]);  // also clears FollowPV
+  EXPECT_EQ(FollowPV, 0);
+  ClearOrderingInputs();
+}

@@ -185,7 +185,8 @@ struct TreeNode {
 
 // The evaluation at a node reached by make/unmake equals the evaluation of
 // the same position installed from scratch at the root: nothing it reads is
-// left stale by the incremental updates.
+// left stale by the incremental updates. Also with the breakdown off, as the
+// search runs it.
 void TreeNodesEvaluateAsFreshPositions(int32_t phase, uint32_t seed) {
   std::mt19937 rng(seed);
   std::vector<TreeNode> nodes;
@@ -217,6 +218,12 @@ void TreeNodesEvaluateAsFreshPositions(int32_t phase, uint32_t seed) {
     GamePhase = phase;
     CurrentPawnSlot().Tag = 0;
     ASSERT_EQ(Evaluate(-32000, 32000), n.Score);
+    // The search evaluates without the breakdown: the same score.
+    ExplainEvaluation = 0;
+    CurrentPawnSlot().Tag = 0;
+    const int32_t plain = Evaluate(-32000, 32000);
+    ExplainEvaluation = 1;
+    ASSERT_EQ(plain, n.Score);
   }
 }
 

@@ -6,6 +6,8 @@ void EngineReady() {
   static bool ready = false;
   if (ready) return;
   ready = ObrantuleInit(8, nullptr, "", 0) >= 0;
+  // The tests read the breakdown of every evaluation.
+  ExplainEvaluation = 1;
 }
 
 void SetPosition(const char* text) {

@@ -74,6 +74,7 @@ int EvalCommand(int argc, char** argv) {
   }
   if (!SetUpDevPosition(argc, argv, "eval")) return 1;
 
+  ExplainEvaluation = 1;
   // What the root driver does before a search.
   InstallGamePosition();
   ClassifyMatingEndgame();
