@@ -16,6 +16,7 @@
 #include "searchstate.h"
 
 int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth) {
+  PrefetchTableSlots();
   if (StopFlag.load(std::memory_order_relaxed) != 0) return AbortScore;
   if (PonderOffFlag.load(std::memory_order_relaxed) != 0 && PonderHit() != 0) return AbortScore;
 

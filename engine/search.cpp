@@ -49,7 +49,14 @@ inline bool NoPawnsOnBoard() { return PawnCount[WhiteIndex] == 0 && PawnCount[Bl
 
 }  // namespace
 
+void PrefetchTableSlots() {
+  const uint32_t slot = SideKeyOf(SideToMove) ^ HashKey.Index;
+  __builtin_prefetch(&MainHashTable[slot & MainHashMask]);
+  __builtin_prefetch(&SecondHashTable[slot & SecondHashMask]);
+}
+
 int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
+  PrefetchTableSlots();
   if (StopFlag.load(std::memory_order_relaxed) != 0) return AbortScore;
   if (NodePoll() != 0) return AbortScore;
 

@@ -94,8 +94,18 @@ finish() {
 }
 trap finish EXIT
 timeout 600 wineboot -i >"$log" 2>&1 || { tail -n 40 "$log"; fail "wineboot failed"; }
+# A KQK table for the probe through TBProbeBoard, made by the Linux
+# generator of the release tree when there is one (and the prober is real).
 args=()
 tables=${OBRANTULE_WIN_TABLES:-}
+if [ -z "$tables" ] && [ ! -f adapter/host/tablebase_stub.cpp ] && [ -x build/bin/obrantule-tb ]; then
+  if build/bin/obrantule-tb gen kqk --compress --dir build-win32/tables >>"$log" 2>&1 &&
+      ls build-win32/tables/kqk.* >/dev/null 2>&1; then
+    tables=$PWD/build-win32/tables
+  else
+    echo "note: no KQK table could be made (build/bin/obrantule-tb gen): probe check skipped"
+  fi
+fi
 if [ -n "$tables" ]; then
   args=(--tables "$(winepath -w "$tables" 2>/dev/null)")
 fi

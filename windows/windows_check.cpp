@@ -1,7 +1,8 @@
 // Drives Obrantule.eng the way the host does: loads it by path, connects,
 // asks the identity queries, thinks to a fixed depth from the initial
-// position and disconnects, with the stand-in Chess32.dll recording every
-// post. Optionally probes a generated KQK table through TBProbeBoard.
+// position with the stand-in Chess32.dll recording every post, stops an
+// endless analysis from a second thread, and disconnects. Optionally probes
+// a generated KQK table through TBProbeBoard.
 //
 //   obrantule-wincheck.exe [--tables DIRECTORY]
 //
@@ -126,6 +127,18 @@ void CheckProbes(HMODULE adapter) {
   CheckValue(probe(board, 1, 0, &value), 0, "missing class not answered");
 }
 
+struct ThinkCall {
+  Eng9Function Think;
+  GameRecord* Game;
+  int32_t Result;
+};
+
+DWORD WINAPI ThinkThread(void* parameter) {
+  ThinkCall* call = static_cast<ThinkCall*>(parameter);
+  call->Result = call->Think(call->Game);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +175,7 @@ int main(int argc, char** argv) {
 
   auto eng1 = Entry<Eng1Function>(adapter, "Eng1");
   auto eng2 = Entry<VoidFunction>(adapter, "Eng2");
+  auto eng3 = Entry<VoidFunction>(adapter, "Eng3");
   auto eng4 = Entry<IntFunction>(adapter, "Eng4");
   auto eng5 = Entry<IntFunction>(adapter, "Eng5");
   auto eng6 = Entry<TextFunction>(adapter, "Eng6");
@@ -171,7 +185,7 @@ int main(int argc, char** argv) {
   auto eng12 = Entry<IntFunction>(adapter, "Eng12");
   auto eng13 = Entry<Eng13Function>(adapter, "Eng13");
   auto eng19 = Entry<Eng19Function>(adapter, "Eng19");
-  if (!eng1 || !eng2 || !eng4 || !eng5 || !eng6 || !eng7 || !eng8 || !eng9 || !eng12 || !eng13 || !eng19) {
+  if (!eng1 || !eng2 || !eng3 || !eng4 || !eng5 || !eng6 || !eng7 || !eng8 || !eng9 || !eng12 || !eng13 || !eng19) {
     printf("%d passed, %d failed\n", Passed, Failed);
     return 1;
   }
@@ -251,6 +265,30 @@ int main(int argc, char** argv) {
     Check(last->MainlineLength >= 1 && last->MainlineLength <= MainlineCapacity, "last line has moves");
     Check(IsInitialMove(last->Mainline[0]), "first move of the last line is legal");
     Check(last->Score > -300 && last->Score < 300, "score of the initial position is modest");
+  }
+
+  // Infinite analysis on a thread of its own, stopped from this one with
+  // Eng3, as the host does.
+  static GameRecord endless;
+  endless.StartsFromInitial = 1;
+  endless.WhiteToMove = 1;
+  endless.TimeMode = TimeModeInfinite;
+  ThinkCall call = {eng9, &endless, -1};
+  HANDLE thinker = CreateThread(nullptr, 0, ThinkThread, &call, 0, nullptr);
+  Check(thinker != nullptr, "thinking thread started");
+  if (thinker != nullptr) {
+    int32_t thinking = 0;
+    for (int32_t wait = 0; wait < 3000 && thinking == 0; ++wait) {
+      thinking = eng4();
+      if (thinking == 0) Sleep(10);
+    }
+    CheckValue(thinking, 1, "Eng4 while thinking");
+    Sleep(500);
+    eng3();
+    Check(WaitForSingleObject(thinker, 120000) == WAIT_OBJECT_0, "Eng3 ends an infinite analysis");
+    CloseHandle(thinker);
+    CheckValue(call.Result, 0, "Eng9 result after a stop");
+    CheckValue(eng4(), 0, "Eng4 after the stop");
   }
 
   if (tables != nullptr) CheckProbes(adapter);

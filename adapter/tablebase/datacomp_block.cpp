@@ -108,6 +108,15 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
 
     if (symbol < kDatacompLiteralCount) {
       output[outPos++] = static_cast<uint8_t>(symbol);
+      // Literals often come in pairs: a second one from the primary table
+      // (at most 13 bits; at least 25 are left) needs no refill.
+      int32_t next = primary[window >> (64 - kDatacompPrimaryBits)];
+      if (next >= 0 && (next >> 5) < static_cast<int32_t>(kDatacompLiteralCount) && outPos < outLength) {
+        uint32_t length = static_cast<uint32_t>(next) & 31u;
+        window <<= length;
+        count -= length;
+        output[outPos++] = static_cast<uint8_t>(next >> 5);
+      }
       continue;
     }
 

@@ -19,7 +19,10 @@
 // both kings on the a1-h8 diagonal keep the two diagonal images apart.
 //
 // A table file may end before IndexRange: its trailing indices hold only
-// positions in which the side not to move is in check.
+// positions in which the side not to move is in check. An index at or beyond
+// the table's size (TablebaseBadIndex among them) has no entry. An en-passant
+// square that is no real capture (no pawn beside the capturing one that has
+// just made its double step over empty squares) is ignored.
 //
 // For building tables, IndexToPosition inverts the mapping: every index below
 // IndexRange either decodes to a position whose index it is, or is reported

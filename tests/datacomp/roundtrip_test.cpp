@@ -99,7 +99,7 @@ TEST(DatacompRoundTrip, TableLikeData) {
   for (uint32_t variant = 0; variant < 2; variant++) {
     std::vector<uint8_t> data;
     SynthesiseTable(variant, &data);
-    data.resize(300000);
+    data.resize(150000);
     std::vector<uint8_t> file;
     PackStats stats;
     ASSERT_EQ(PackData(data.data(), data.size(), nullptr, &file, &stats), kDatacompOk);

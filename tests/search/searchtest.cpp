@@ -36,8 +36,8 @@ int32_t OBRANTULE_CALL IgnoreText(const char*) { return 0; }
 }  // namespace
 
 void EnsureEngine() {
-  static bool initialised = false;
-  if (initialised) return;
+  // Initialised here, or again when the bench has initialised it its own way.
+  if (Callbacks.ShowMainline == RecordMainline) return;
   EngineCallbacks callbacks;
   callbacks.Size = int32_t(sizeof callbacks);
   callbacks.ShowNodes = RecordNodes;
@@ -47,7 +47,6 @@ void EnsureEngine() {
   callbacks.ShowText = IgnoreText;
   callbacks.TBProbeList = nullptr;
   ASSERT_GT(ObrantuleInit(8, &callbacks, "", 0), 0);
-  initialised = true;
 }
 
 void LoadPosition(const char* text, const std::vector<const char*>& moves) {

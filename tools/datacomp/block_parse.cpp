@@ -1,9 +1,10 @@
 // Parsing one block into literals and copies: the cheapest path through the
 // block, by the bit costs of the current code, computed from the block's end.
 //
-// With only 24 distances every match is found by run counting: runs[j][i] is
-// how many bytes from i on repeat the bytes distances[j] earlier. A copy may
-// take the whole run or end at the longest length of a cheaper length code.
+// With only 24 distances every match is found by run counting: the run of
+// distance j at position i is how many bytes from i on repeat the bytes
+// distances[j] earlier. A copy may take the whole run or end at the longest
+// length of a cheaper length code.
 #include <vector>
 
 #include "datacomp_writer.h"
@@ -48,12 +49,16 @@ void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[
   scratch.Length.resize(stride);
   scratch.Distance.resize(stride);
 
-  for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
-    uint16_t* runs = &scratch.Runs[static_cast<size_t>(j) * stride];
-    uint32_t d = distances[j];
-    runs[length] = 0;
-    for (uint32_t i = length; i-- > 0;)
-      runs[i] = (d != 0 && i >= d && block[i] == block[i - d]) ? static_cast<uint16_t>(runs[i + 1] + 1) : 0;
+  // Position-major: the 24 runs of one position share a cache line or two.
+  uint16_t* runs = scratch.Runs.data();
+  for (uint32_t j = 0; j < kDatacompDistanceCount; j++) runs[static_cast<size_t>(length) * kDatacompDistanceCount + j] = 0;
+  for (uint32_t i = length; i-- > 0;) {
+    uint16_t* here = runs + static_cast<size_t>(i) * kDatacompDistanceCount;
+    const uint16_t* next = here + kDatacompDistanceCount;
+    for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
+      uint32_t d = distances[j];
+      here[j] = (d != 0 && i >= d && block[i] == block[i - d]) ? static_cast<uint16_t>(next[j] + 1) : 0;
+    }
   }
 
   uint32_t* cost = scratch.Cost.data();
@@ -63,7 +68,7 @@ void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[
     uint32_t bestLength = 0;
     uint32_t bestDistance = 0;
     for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
-      uint32_t run = scratch.Runs[static_cast<size_t>(j) * stride + i];
+      uint32_t run = runs[static_cast<size_t>(i) * kDatacompDistanceCount + j];
       if (run == 0) continue;
       const uint32_t* costs = symbolCosts + kDatacompLiteralCount + 32 * j;
       // Shorter copies end where a length code runs out, so that each

@@ -78,6 +78,12 @@ struct BitWriter;
 // Writes the 1024 symbol code lengths in their nested form.
 void WriteSymbolCodeLengths(BitWriter* writer, const uint8_t* lengths);
 
+// Bit costs per symbol for the parse: a first guess from the byte
+// frequencies, then the lengths of the code the last parse would get.
+void InitialSymbolCosts(const uint8_t* data, size_t length, uint32_t costs[kDatacompSymbolCount]);
+void SymbolCostsFromFrequencies(const uint64_t frequencies[kDatacompSymbolCount],
+                                uint32_t costs[kDatacompSymbolCount]);
+
 // Parses one block into tokens, minimising the cost in bits given per symbol.
 void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[kDatacompDistanceCount],
                 const uint32_t symbolCosts[kDatacompSymbolCount], std::vector<uint32_t>* tokens);

@@ -1,6 +1,5 @@
 // The compressor: distances, code, block parses, header and blocks.
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "bit_writer.h"
@@ -13,7 +12,7 @@ constexpr uint32_t kBlockSize = kDatacompTableBlockSize;
 constexpr uint32_t kModelSampleBlocks = 64;
 // Token lists of the final parse are kept between its two rounds up to this
 // many tokens; beyond it the blocks are parsed again instead.
-constexpr size_t kTokenCacheLimit = size_t(1) << 24;
+constexpr size_t kTokenCacheLimit = size_t(1) << 26;
 
 void PutBig32(std::vector<uint8_t>* bytes, size_t at, uint32_t value) {
   (*bytes)[at] = static_cast<uint8_t>(value >> 24);
@@ -117,32 +116,6 @@ void WriteSymbolCodeLengths(BitWriter* writer, const uint8_t* lengths) {
   }
 }
 
-namespace {
-
-// Bit costs for the next parse: a symbol the code leaves out costs a little
-// more than the longest code, so that it can come back when it pays.
-void CostsFromFrequencies(const uint64_t* frequencies, uint32_t* costs) {
-  uint8_t lengths[kDatacompSymbolCount];
-  BuildCodeLengths(frequencies, kDatacompSymbolCount, kDatacompMaxCodeLength, lengths);
-  uint32_t longest = 1;
-  for (uint32_t s = 0; s < kDatacompSymbolCount; s++) longest = std::max<uint32_t>(longest, lengths[s]);
-  for (uint32_t s = 0; s < kDatacompSymbolCount; s++)
-    costs[s] = lengths[s] ? lengths[s] : std::min<uint32_t>(longest + 2, kDatacompMaxCodeLength);
-}
-
-// First guess: literals by their byte frequency, copies a flat 6 bits.
-void InitialCosts(const uint8_t* data, size_t length, uint32_t* costs) {
-  uint64_t counts[256] = {};
-  for (size_t i = 0; i < length; i++) counts[data[i]]++;
-  for (uint32_t s = 0; s < 256; s++) {
-    double p = length ? static_cast<double>(counts[s]) / static_cast<double>(length) : 0.0;
-    costs[s] = counts[s] ? static_cast<uint32_t>(std::clamp(1.0 + std::ceil(-std::log2(p)), 1.0, 20.0)) : 20;
-  }
-  for (uint32_t s = 256; s < kDatacompSymbolCount; s++) costs[s] = 6;
-}
-
-}  // namespace
-
 void AssembleFile(const FileImageParts& parts, std::vector<uint8_t>* file) {
   const uint32_t n = parts.BlockCount;
   std::vector<uint8_t>& out = *file;
@@ -198,7 +171,7 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
   for (uint32_t s = 0; s < std::min(n, kModelSampleBlocks); s++)
     sample.push_back(n <= kModelSampleBlocks ? s : static_cast<uint32_t>(static_cast<uint64_t>(s) * n / kModelSampleBlocks));
   uint32_t costs[kDatacompSymbolCount];
-  InitialCosts(data, length, costs);
+  InitialSymbolCosts(data, length, costs);
   std::vector<uint32_t> tokens;
   for (int32_t pass = 0; pass < options->ModelPasses; pass++) {
     uint64_t frequencies[kDatacompSymbolCount] = {};
@@ -206,7 +179,7 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
       ParseBlock(data + static_cast<size_t>(b) * kBlockSize, blockLength(b), distances, costs, &tokens);
       for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
     }
-    CostsFromFrequencies(frequencies, costs);
+    SymbolCostsFromFrequencies(frequencies, costs);
   }
 
   // Final parse: count, build the code, then write every block with it.

@@ -47,12 +47,12 @@ int32_t OBRANTULE_CALL KeepMainline(const char* line, int32_t score) {
   return 0;
 }
 
-bool Initialised = false;
-
 }  // namespace
 
 void BenchSearch(const BenchPosition& position, int32_t depth, BenchResult* result) {
-  if (!Initialised) {
+  // Initialised once for the bench, and again whenever someone else has
+  // initialised the engine in between (the tests do).
+  if (Callbacks.ShowMainline != KeepMainline || TableSizeClass != 30) {
     static EngineCallbacks callbacks;
     callbacks.Size = int32_t(sizeof(EngineCallbacks));
     callbacks.ShowNodes = QuietNodes;
@@ -62,7 +62,6 @@ void BenchSearch(const BenchPosition& position, int32_t depth, BenchResult* resu
     callbacks.ShowText = QuietText;
     callbacks.TBProbeList = nullptr;
     ObrantuleInit(BenchHashMB, &callbacks, "", 0);
-    Initialised = true;
   }
   result->BestLine[0] = '\0';
   result->Score = 0;

@@ -12,7 +12,7 @@ struct BenchPosition {
 extern const BenchPosition BenchPositions[];
 extern const int32_t BenchPositionCount;
 
-constexpr int32_t BenchDefaultDepth = 9;
+constexpr int32_t BenchDefaultDepth = 8;
 constexpr int32_t BenchHashMB = 32;
 
 struct BenchResult {
