@@ -138,9 +138,10 @@ int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
 
   ThreatExtensions[Ply] = ThreatExtensions[Ply - 1];
 
+  // No move led to the root: at ply 1 only the root move counts.
   if (d >= 3 && FollowPV == 0 && MaterialBalance[Ply] > beta - 200 && PieceCount[WhiteIndex] > 0 &&
       PieceCount[BlackIndex] > 0 && BothSidesHavePieces == 1 && PlyMove[Ply] != NullMove &&
-      PlyMove[Ply - 1] != NullMove && check == 0) {
+      (Ply < 2 || PlyMove[Ply - 1] != NullMove) && check == 0) {
     int32_t r;
     if (PieceMaterial[Ply] >= 2200)
       r = d - 4;

@@ -230,9 +230,11 @@ int32_t PlannedMoveMs(int64_t timeMs, int64_t incrementMs, int64_t movesToGo) {
 }
 
 void Go(std::istringstream& in) {
+  // A new "go" ends a search that is still running (many GUIs send "stop"
+  // and the next "go" without waiting for the move); its move comes first.
   if (SearchRunning()) {
-    Complain("already thinking; send stop first");
-    return;
+    StopSearch();
+    WaitForSearch();
   }
   int64_t wtime = -1, btime = -1, winc = 0, binc = 0, movesToGo = 0, depth = 0, nodes = 0, moveTime = 0;
   bool infinite = false, ponder = false;

@@ -16,4 +16,10 @@ if [ ! -f Tablebase/.complete ]; then
   build/bin/obrantule-tb gen all4 --compress --dir Tablebase >&2
   touch Tablebase/.complete
 fi
-exec build/bin/obrantule-dev perft 5 "$@"
+# The analysis of a position through the whole chain: the obrantule host loads
+# the Obrantule.eng plug-in, which loads the Obrantule.dll engine. Arguments,
+# when given, replace the default position and depth (see obrantule analyse).
+if [ $# -eq 0 ]; then
+  set -- --fen "r1bqkbnr/pppp1ppp/2n5/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R b KQkq - 3 3" --depth 10
+fi
+exec build/bin/obrantule analyse "$@"

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 class UciProcess {
  public:
-  explicit UciProcess(const std::string& line) {
+  explicit UciProcess(const std::string& line, const std::vector<std::string>& arguments = {}) {
     char pattern[] = "/tmp/obrantule-uci-XXXXXX";
     directory_ = mkdtemp(pattern);
     fs::copy_file(ADAPTER_MODULE, directory_ + "/Obrantule.eng");
@@ -39,7 +39,10 @@ class UciProcess {
       setenv("OBRANTULE_PLUGIN", plugin.c_str(), 1);
       setenv("FAKE_ENGINE_LINE", line.c_str(), 1);
       setenv("OBRANTULE_SETTINGS", (directory_ + "/ChssBase.ini").c_str(), 1);
-      execl(HOST_PROGRAM, HOST_PROGRAM, static_cast<char*>(nullptr));
+      std::vector<char*> argv{const_cast<char*>(HOST_PROGRAM)};
+      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+      argv.push_back(nullptr);
+      execv(HOST_PROGRAM, argv.data());
       _exit(127);
     }
     close(toChild[0]);
@@ -77,6 +80,8 @@ class UciProcess {
       if (line.rfind(prefix, 0) == 0) return lines;
     }
   }
+
+  void Interrupt() { kill(pid_, SIGINT); }
 
   // Closes the input and waits for the exit status.
   int Finish() {
@@ -182,6 +187,13 @@ TEST(UciSession, InfiniteWaitsForStop) {
   EXPECT_FALSE(Contains(lines, "bestmove"));
   uci.Send("stop");
   EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
+  // A "go" while thinking ends the running search first: two answers.
+  uci.Send("go infinite");
+  uci.Send("go depth 2");
+  EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
+  std::vector<std::string> second = uci.ReadUntil("bestmove");
+  EXPECT_TRUE(Contains(second, "info depth 2 score"));
+  EXPECT_FALSE(Contains(second, "info depth 3 score"));
 }
 
 TEST(UciSession, PonderWaitsForPonderHit) {
@@ -238,4 +250,22 @@ TEST(UciSession, IllegalEngineLineFallsBackToALegalMove) {
   uci.Send("position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1");
   uci.Send("go depth 3");
   EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove 0000");
+}
+
+TEST(AnalyseCommand, CtrlCStopsAnInfiniteAnalysisAndPrintsTheMove) {
+  UciProcess analyse("e7e5 g1f3", {"analyse", "--moves", "e2e4", "--infinite"});
+  // The fake finishes its depths by itself; the analysis still waits.
+  analyse.ReadUntil("   29");
+  analyse.Interrupt();
+  EXPECT_EQ(analyse.ReadUntil("Best move").back(), "Best move: e7e5 (expected reply g1f3)");
+  EXPECT_EQ(analyse.Finish(), 0);
+}
+
+TEST(AnalyseCommand, RefusesBadInput) {
+  UciProcess badMove("e7e5", {"analyse", "--moves", "e2e5"});
+  EXPECT_EQ(badMove.Finish(), 2);
+  UciProcess badFen("e7e5", {"analyse", "--fen", "8/8/8 w - - 0 1"});
+  EXPECT_EQ(badFen.Finish(), 2);
+  UciProcess badDepth("e7e5", {"analyse", "--depth", "0"});
+  EXPECT_EQ(badDepth.Finish(), 2);
 }

@@ -2,6 +2,7 @@
 // as the host adapter does, and prints every report the engine makes.
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 #include "command.h"
 #include "engine/api.h"
+#include "engine/board.h"
 
 namespace {
 
@@ -45,8 +47,8 @@ int Usage() {
                "  --blitz S I        S seconds left on the clock, I seconds increment per move\n"
                "  --time M S         M moves to make in S seconds\n"
                "  --infinite MS      analyse without limit, stopped from another thread after MS ms\n"
-               "  FEN                position text (placement and side to move are read);\n"
-               "                     without it the search starts from the initial position\n"
+               "  FEN                position text (one argument, or its fields as separate arguments),\n"
+               "                     or startpos; without it the search starts from the initial position\n"
                "  MOVE               game moves in coordinate text (e2e4, e7e8Q), entered in order\n");
   return 2;
 }
@@ -104,14 +106,41 @@ int SearchCommand(int argc, char** argv) {
     return 1;
   }
 
-  if (i < argc) {
-    ObrantuleSetPosition(argv[i++]);
+  if (i < argc && std::strcmp(argv[i], "startpos") != 0) {
+    std::string text = argv[i++];
+    if (text.find('/') == std::string::npos) {
+      std::fprintf(stderr, "obrantule-dev search: \"%s\" is not a position text\n", text.c_str());
+      ObrantuleQuit();
+      return 2;
+    }
+    // Fields given as separate arguments belong to the text (side, castling,
+    // en passant, clocks); moves never look like them.
+    const bool separateFields = text.find(' ') == std::string::npos;
+    for (int fields = 0; separateFields && fields < 5 && i < argc; ++fields) {
+      const std::string field = argv[i];
+      const bool looksLikeField = field == "w" || field == "b" || field == "-" ||
+                                  field.find_first_not_of("KQkq") == std::string::npos ||
+                                  field.find_first_not_of("0123456789") == std::string::npos ||
+                                  (field.size() == 2 && field[0] >= 'a' && field[0] <= 'h' &&
+                                   (field[1] == '3' || field[1] == '6'));
+      if (!looksLikeField) break;
+      text += ' ';
+      text += field;
+      ++i;
+    }
+    ObrantuleSetPosition(text.c_str());
   } else {
+    if (i < argc) ++i;
     ObrantuleSetStartPosition();
   }
   for (; i < argc; ++i) {
     std::vector<char> move(argv[i], argv[i] + std::strlen(argv[i]) + 1);
-    if (ObrantuleEnterMove(move.data()) != 0) {
+    // The engine reads an upper-case promotion letter only.
+    if (move.size() == 6) move[4] = char(std::toupper(static_cast<unsigned char>(move[4])));
+    // The export answers 0 either way; a refused move leaves the game where it was.
+    const int32_t played = GameMoveCount;
+    ObrantuleEnterMove(move.data());
+    if (GameMoveCount == played && played < GameKeyLimit) {
       std::fprintf(stderr, "obrantule-dev search: not a move in this position: %s\n", argv[i]);
       ObrantuleQuit();
       return 1;
