@@ -1,7 +1,9 @@
 // obrantule-tb gen: generates distance-to-mate tables by retrograde analysis
 // and writes them in the prober's layout, the classes they need first.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -100,6 +102,10 @@ int RunGen(int argc, char** argv) {
     }
   }
   if (wanted.empty()) return CommandUsage("gen");
+  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+    std::fprintf(stderr, "obrantule-tb gen: cannot create %s: %s\n", dir.c_str(), std::strerror(errno));
+    return 1;
+  }
   std::vector<std::string> order;
   std::string error;
   if (!GenClassesInOrder(wanted, &order, &error)) {
@@ -158,28 +164,44 @@ int RunGen(int argc, char** argv) {
       return 1;
     }
     int c = TbClassNumber(name);
-    for (int side = 0; side < TbTableSides(c); side++) {
-      std::vector<uint8_t> image;
-      TbImageStats stats;
-      uint64_t written = 0;
-      progress.Show("writing", uint64_t(side), 2);
-      std::string path = TbFileName(dir, name, side, compress);
-      if (!TbBuildImage(*table, side, threads, &image, &stats, &error) ||
-          !TbWriteFile(path, image, compress, &written, &error)) {
-        progress.Clear();
-        std::fprintf(stderr, "obrantule-tb gen: %s\n", error.c_str());
+    int sides = TbTableSides(c);
+    std::vector<uint8_t> image[2];
+    TbImageStats stats[2];
+    uint64_t written[2] = {0, 0};
+    std::string path[2], failure[2];
+    bool ok[2] = {true, true};
+    progress.Show("writing", 0, 0);
+    for (int side = 0; side < sides; side++) {
+      path[side] = TbFileName(dir, name, side, compress);
+      ok[side] = TbBuildImage(*table, side, threads, &image[side], &stats[side], &failure[side]);
+    }
+    // The two sides are compressed and written side by side.
+    auto write = [&](int side) {
+      if (ok[side]) ok[side] = TbWriteFile(path[side], image[side], compress, &written[side], &failure[side]);
+    };
+    if (sides == 2 && threads > 1) {
+      std::thread other(write, 1);
+      write(0);
+      other.join();
+    } else {
+      for (int side = 0; side < sides; side++) write(side);
+    }
+    progress.Clear();
+    for (int side = 0; side < sides; side++) {
+      if (!ok[side]) {
+        std::fprintf(stderr, "obrantule-tb gen: %s\n", failure[side].c_str());
         return 1;
       }
-      progress.Clear();
+      const TbImageStats& st = stats[side];
       std::printf("%-7s %s to move: %llu entries, %llu positions: %llu wins, %llu losses, %llu draws; "
                   "longest mate %d; %s %llu bytes; %.1f s\n",
-                  name.c_str(), side ? "black" : "white", static_cast<unsigned long long>(image.size()),
-                  static_cast<unsigned long long>(stats.positions), static_cast<unsigned long long>(stats.wins),
-                  static_cast<unsigned long long>(stats.losses), static_cast<unsigned long long>(stats.draws),
-                  stats.longestWin > stats.longestLoss ? stats.longestWin : stats.longestLoss, path.c_str(),
-                  static_cast<unsigned long long>(written), Seconds(classStart));
-      std::fflush(stdout);
+                  name.c_str(), side ? "black" : "white", static_cast<unsigned long long>(image[side].size()),
+                  static_cast<unsigned long long>(st.positions), static_cast<unsigned long long>(st.wins),
+                  static_cast<unsigned long long>(st.losses), static_cast<unsigned long long>(st.draws),
+                  st.longestWin > st.longestLoss ? st.longestWin : st.longestLoss, path[side].c_str(),
+                  static_cast<unsigned long long>(written[side]), Seconds(classStart));
     }
+    std::fflush(stdout);
     generated++;
     if (needed) AddGenTable(std::move(table));
     // Values no later class needs are let go.

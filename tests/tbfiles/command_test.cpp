@@ -1,0 +1,65 @@
+// obrantule-tb gen and verify as a user runs them.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string Tool() {
+  const char* bin = std::getenv("OBRANTULE_BIN");
+  return std::string(bin ? bin : "build/bin") + "/obrantule-tb";
+}
+
+// Runs a command; returns its exit status and its standard output.
+int RunTool(const std::string& command, std::string* output) {
+  output->clear();
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (!pipe) return -1;
+  char buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output->append(buffer, got);
+  int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+long FileSize(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return -1;
+  std::fseek(file, 0, SEEK_END);
+  long size = std::ftell(file);
+  std::fclose(file);
+  return size;
+}
+
+}  // namespace
+
+TEST(TbCommands, GenMakesWhatAClassNeedsThenKeepsItAndVerifyAgrees) {
+  char name[] = "/tmp/obrantule-tbcmd-XXXXXX";
+  ASSERT_TRUE(mkdtemp(name));
+  std::string dir = name, out;
+  ASSERT_EQ(RunTool(Tool() + " gen kqk --threads 2 --dir " + dir, &out), 0) << out;
+  EXPECT_NE(out.find("kqk     white to move: 25629 entries"), std::string::npos) << out;
+  EXPECT_NE(out.find("longest mate 10"), std::string::npos) << out;
+  EXPECT_EQ(FileSize(dir + "/kqk.nbw"), 25629);
+  EXPECT_EQ(FileSize(dir + "/kqk.nbb"), 28644);
+  // krk needs nothing new; kqk is kept.
+  ASSERT_EQ(RunTool(Tool() + " gen kqk krk --compress --threads 2 --dir " + dir, &out), 0) << out;
+  EXPECT_NE(out.find("kqk     present"), std::string::npos) << out;
+  EXPECT_GT(FileSize(dir + "/krk.nbw.emd"), 0);
+  EXPECT_EQ(RunTool(Tool() + " verify " + dir + " --threads 2", &out), 0) << out;
+  EXPECT_NE(out.find("kqk     54273 entries, 47136 positions, 0 inconsistent"), std::string::npos) << out;
+  EXPECT_NE(out.find("krk "), std::string::npos) << out;
+  EXPECT_NE(out.find(", 0 inconsistencies"), std::string::npos) << out;
+  // Bad requests are refused with a usage status.
+  EXPECT_EQ(RunTool(Tool() + " gen kxk --dir " + dir, &out), 2);
+  EXPECT_EQ(RunTool(Tool() + " gen", &out), 2);
+  EXPECT_EQ(RunTool(Tool() + " gen kqk --threads 0", &out), 2);
+  EXPECT_EQ(RunTool(Tool() + " verify", &out), 2);
+  EXPECT_EQ(RunTool(Tool() + " verify " + dir + " kqqqqk", &out), 2);
+  EXPECT_EQ(RunTool(Tool() + " verify " + dir + "/nothing-here", &out), 1);
+  std::string cleanup = "rm -rf " + dir;
+  EXPECT_EQ(std::system(cleanup.c_str()), 0);
+}
