@@ -29,8 +29,8 @@ TICKS = os.sysconf("SC_CLK_TCK")
 
 
 def bench_positions():
-    """The FENs of tools/dev/benchpositions.cpp, in order."""
-    path = os.path.join(HERE, "..", "tools", "dev", "benchpositions.cpp")
+    """The FENs of bench/bench_positions.h, in order."""
+    path = os.path.join(HERE, "bench_positions.h")
     with open(path) as f:
         return re.findall(r'\{"([^"]+)", "([^"]+)"\}', f.read())
 
@@ -76,7 +76,7 @@ def run_obrantule(build, depth):
     wall = time.monotonic() - start
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
     cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-    nodes = int(re.search(r"Nodes searched: (\d+)", out).group(1))
+    nodes = int(re.search(r"All nodes: (\d+)", out).group(1))
     search_ms = sum(int(m) for m in re.findall(r"time +(\d+) ms", out))
     return nodes, cpu, wall, search_ms / 1000.0
 

@@ -8,16 +8,12 @@
 
 #include "engine_link.h"
 #include "game_record.h"
-#include "bench_positions.h"
+#include "bench/bench_positions.h"
 #include "host_main.h"
 #include "search_session.h"
 #include "tablebase_settings.h"
 
 namespace {
-
-
-const int32_t BenchDepth = 9;
-const int32_t BenchHashMB = 32;
 
 std::string BenchLine;
 int32_t BenchScore = 0;
@@ -31,7 +27,7 @@ void KeepMainline(const MainlineReport& report) {
 }  // namespace
 
 int RunBench(int argc, char** argv) {
-  int32_t depth = BenchDepth;
+  int32_t depth = BenchDefaultDepth;
   bool tablebases = false;
   for (int i = 0; i < argc; ++i) {
     char* end = nullptr;
@@ -59,10 +55,10 @@ int RunBench(int argc, char** argv) {
   }
   int64_t totalNodes = 0, totalMs = 0;
   const SearchPrinter printer = {nullptr, nullptr, KeepMainline, nullptr};
-  int32_t count = BenchEntryCount;
+  int32_t count = BenchPositionCount;
   for (int32_t k = 0; k < count; ++k) {
     ChessPosition position;
-    ParseFen(BenchEntries[k].Fen, &position, &error);
+    ParseFen(BenchPositions[k].Fen, &position, &error);
     GameRecord record{};
     // Sent as position text, which empties the engine's tables first.
     FillGameRecord(&record, position, false, {});
@@ -78,7 +74,7 @@ int RunBench(int argc, char** argv) {
     int64_t nodes = uint32_t(HostStats.Nodes);
     totalNodes += nodes;
     totalMs += ms;
-    printf("%2d %-18s nodes %10lld  time %6lld ms  score %6d  line %s\n", k + 1, BenchEntries[k].Name,
+    printf("%2d %-18s nodes %10lld  time %6lld ms  score %6d  line %s\n", k + 1, BenchPositions[k].Name,
            (long long)nodes, (long long)ms, BenchScore, BenchLine.c_str());
     fflush(stdout);
   }

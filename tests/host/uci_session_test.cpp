@@ -20,11 +20,12 @@ namespace fs = std::filesystem;
 
 class UciProcess {
  public:
-  explicit UciProcess(const std::string& line, const std::vector<std::string>& arguments = {}) {
+  explicit UciProcess(const std::string& line, const std::vector<std::string>& arguments = {},
+                      const char* engine = FAKE_ENGINE) {
     char pattern[] = "/tmp/obrantule-uci-XXXXXX";
     directory_ = mkdtemp(pattern);
     fs::copy_file(ADAPTER_MODULE, directory_ + "/Obrantule.eng");
-    fs::copy_file(FAKE_ENGINE, directory_ + "/Obrantule.dll");
+    fs::copy_file(engine, directory_ + "/Obrantule.dll");
     int toChild[2], fromChild[2];
     if (pipe(toChild) != 0 || pipe(fromChild) != 0) abort();
     pid_ = fork();
@@ -268,4 +269,62 @@ TEST(AnalyseCommand, RefusesBadInput) {
   EXPECT_EQ(badFen.Finish(), 2);
   UciProcess badDepth("e7e5", {"analyse", "--depth", "0"});
   EXPECT_EQ(badDepth.Finish(), 2);
+}
+
+// The same protocol with the real engine behind the plug-in: real reports,
+// moves that are legal in the position, searches that end as the limits say.
+TEST(UciSessionRealEngine, WholeChainAnswersEveryKindOfSearch) {
+  UciProcess uci("", {}, REAL_ENGINE);
+  uci.Send("uci");
+  std::vector<std::string> lines = uci.ReadUntil("uciok");
+  EXPECT_TRUE(Contains(lines, "id name Obrantule"));
+  uci.Send("setoption name Hash value 16");
+  uci.Send("isready");
+  uci.ReadUntil("readyok");
+  // Scholar's mate threat: Qxf7 is mate, found at any depth.
+  uci.Send("position startpos moves e2e4 e7e5 d1h5 b8c6 f1c4 g8f6");
+  uci.Send("go depth 3");
+  lines = uci.ReadUntil("bestmove");
+  EXPECT_EQ(lines.back(), "bestmove h5f7");
+  EXPECT_TRUE(Contains(lines, "score mate 1"));
+  // A fixed depth: reports up to that depth and no further.
+  uci.Send("position startpos moves e2e4 e7e5");
+  uci.Send("go depth 6");
+  lines = uci.ReadUntil("bestmove");
+  EXPECT_TRUE(Contains(lines, "info depth 6 "));
+  EXPECT_FALSE(Contains(lines, "info depth 7 "));
+  uci.Send("go infinite");
+  uci.ReadUntil("info depth 2");
+  uci.Send("stop");
+  lines = uci.ReadUntil("bestmove");
+  EXPECT_NE(lines.back(), "bestmove 0000");
+  uci.Send("go ponder wtime 2000 btime 2000 winc 100 binc 100");
+  uci.ReadUntil("info depth 2");
+  uci.Send("ponderhit");
+  lines = uci.ReadUntil("bestmove");
+  EXPECT_NE(lines.back(), "bestmove 0000");
+  uci.Send("go movetime 200");
+  uci.ReadUntil("bestmove");
+  uci.Send("quit");
+  EXPECT_EQ(uci.Finish(), 0);
+}
+
+// obrantule bench goes through host, plug-in and engine; with tablebases off
+// it must count exactly what obrantule-dev bench counts with the engine alone.
+TEST(BenchCommand, WholeChainCountsTheEngineBenchNodes) {
+  auto lastLines = [](const std::string& command) {
+    std::string out;
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
+    pclose(pipe);
+    size_t at = out.find("Nodes searched: ");
+    return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
+  };
+  std::string chain = lastLines(std::string(HOST_PROGRAM) + " bench 4");
+  std::string alone = lastLines(std::string(DEV_PROGRAM) + " bench 4");
+  EXPECT_FALSE(chain.empty());
+  EXPECT_EQ(chain, alone);
 }

@@ -53,6 +53,31 @@ TEST(TbCommands, GenMakesWhatAClassNeedsThenKeepsItAndVerifyAgrees) {
   EXPECT_NE(out.find("kqk     54273 entries, 47136 positions, 0 inconsistent"), std::string::npos) << out;
   EXPECT_NE(out.find("krk "), std::string::npos) << out;
   EXPECT_NE(out.find(", 0 inconsistencies"), std::string::npos) << out;
+  // probe: one line per position in the order given, from the arguments or
+  // from standard input.
+  ASSERT_EQ(RunTool(Tool() + " probe " + dir +
+                        " 'k7/7Q/1K6/8/8/8/8/8 w - - 0 1' 'k7/1Q6/1K6/8/8/8/8/8 b - - 0 1'"
+                        " 'k7/8/1QK5/8/8/8/8/8 b - - 0 1' '8/8/8/4k3/8/8/8/R3K3 b - - 0 1'",
+                    &out),
+            0)
+      << out;
+  EXPECT_EQ(out,
+            "k7/7Q/1K6/8/8/8/8/8 w - - 0 1\t1\twhite mates in 1\n"
+            "k7/1Q6/1K6/8/8/8/8/8 b - - 0 1\t-1\tblack is checkmated\n"
+            "k7/8/1QK5/8/8/8/8/8 b - - 0 1\t0\tdraw\n"
+            "8/8/8/4k3/8/8/8/R3K3 b - - 0 1\t-15\twhite mates in 14\n");
+  ASSERT_EQ(RunTool("printf '8/8/8/8/8/8/6k1/4K2R w K - 0 1\\n\\n8/8/8/8/8/2r3k1/8/4K2R w - - 0 1\\n' | " + Tool() +
+                        " probe " + dir,
+                    &out),
+            0)
+      << out;
+  EXPECT_NE(out.find("8/8/8/8/8/8/6k1/4K2R w K - 0 1\t"), std::string::npos) << out;
+  EXPECT_NE(out.find(" mates in "), std::string::npos) << out;
+  EXPECT_NE(out.find("8/8/8/8/8/2r3k1/8/4K2R w - - 0 1\tnone\tno table\n"), std::string::npos) << out;
+  // Text that is no position is named as such and sets the exit status.
+  EXPECT_EQ(RunTool(Tool() + " probe " + dir + " 'k7/8/8/8 w' 'kk6/8/8/8/8/8/8/7Q w - -'", &out), 1);
+  EXPECT_EQ(out, "k7/8/8/8 w\tnone\tnot a position\nkk6/8/8/8/8/8/8/7Q w - -\tnone\tnot a position\n");
+  EXPECT_EQ(RunTool(Tool() + " probe", &out), 2);
   // Bad requests are refused with a usage status.
   EXPECT_EQ(RunTool(Tool() + " gen kxk --dir " + dir, &out), 2);
   EXPECT_EQ(RunTool(Tool() + " gen", &out), 2);

@@ -1,22 +1,16 @@
-// The fixed positions of the bench: their summed node count at the default
-// depth is the engine's signature.
+// The bench search of obrantule-dev, over the positions of
+// bench/bench_positions.h.
 #pragma once
 
 #include <cstdint>
 
-struct BenchPosition {
-  const char* Name;
-  const char* Fen;
-};
-
-extern const BenchPosition BenchPositions[];
-extern const int32_t BenchPositionCount;
-
-constexpr int32_t BenchDefaultDepth = 8;
-constexpr int32_t BenchHashMB = 32;
+#include "bench/bench_positions.h"
 
 struct BenchResult {
-  int64_t Nodes;
+  int64_t Nodes;  // the engine's count, every node of the search
+  // The count sent with the last reported line: all a host ever sees, since
+  // the search reports nothing after its last change of line.
+  int64_t ReportedNodes;
   int64_t Milliseconds;
   char BestLine[160];
   int32_t Score;

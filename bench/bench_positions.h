@@ -1,6 +1,18 @@
-#include "bench_positions.h"
+// The bench positions: openings, middlegames, endgames, forced mates and
+// tablebase-sized material, each searched from a cleared state. obrantule-dev
+// bench (the engine alone) and obrantule bench (host, plug-in and engine)
+// search the same list at the same depth and hash size, so their node counts
+// can be compared.
+#pragma once
 
-const BenchEntry BenchEntries[] = {
+#include <cstdint>
+
+struct BenchPosition {
+  const char* Name;
+  const char* Fen;
+};
+
+inline constexpr BenchPosition BenchPositions[] = {
     {"start", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
     {"open-spanish", "r1bqkbnr/1ppp1ppp/p1n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 0 4"},
     {"open-sicilian", "rnbqkb1r/pp2pppp/3p1n2/8/3NP3/8/PPP2PPP/RNBQKB1R w KQkq - 1 5"},
@@ -19,4 +31,7 @@ const BenchEntry BenchEntries[] = {
     {"tb-rook-pawn", "2r5/8/8/4k3/8/4PK2/8/7R w - - 0 1"},
 };
 
-const int32_t BenchEntryCount = int32_t(sizeof(BenchEntries) / sizeof(BenchEntries[0]));
+inline constexpr int32_t BenchPositionCount = int32_t(sizeof(BenchPositions) / sizeof(BenchPositions[0]));
+// The summed node count at this depth is the engine's signature.
+inline constexpr int32_t BenchDefaultDepth = 8;
+inline constexpr int32_t BenchHashMB = 32;
