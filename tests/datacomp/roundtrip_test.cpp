@@ -153,13 +153,10 @@ TEST(DatacompRoundTrip, HeaderFieldsAndCheckValues) {
   EXPECT_EQ(CompressedDataLength(header.get()), data.size());
   // Check values: the checksums of each block's data and of its stored bytes.
   for (uint32_t b = 0; b < 4; b++) {
-    auto word = [&](size_t at) {
-      return (uint32_t(file[at]) << 24) | (uint32_t(file[at + 1]) << 16) | (uint32_t(file[at + 2]) << 8) | file[at + 3];
-    };
     uint32_t ulen = BlockLength(header.get(), b);
-    EXPECT_EQ(word(80 + 8 * b), Checksum(data.data() + 8192 * b, ulen, 0));
+    EXPECT_EQ(WordAt(file, 80 + 8 * b), Checksum(data.data() + 8192 * b, ulen, 0));
     uint64_t offset = header->Offsets[b];
-    EXPECT_EQ(word(84 + 8 * b), Checksum(file.data() + offset, header->Offsets[b + 1] - offset, 0));
+    EXPECT_EQ(WordAt(file, 84 + 8 * b), Checksum(file.data() + offset, header->Offsets[b + 1] - offset, 0));
   }
 }
 

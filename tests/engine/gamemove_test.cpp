@@ -55,22 +55,15 @@ TEST(GameMoves, DoubleStepFromTheStart) {
   // Any move that is not a double step clears the en-passant square.
   EXPECT_EQ(Enter("g8f6"), 0);
   EXPECT_EQ(EpSquare[0], 0);
-}
-
-TEST(GameMoves, UpperCaseFileLettersAreTheSame) {
-  StartGame(nullptr);
-  EXPECT_EQ(Enter("E2E4"), 0);
-  const GameState upper = TakeGame();
-  StartGame(nullptr);
-  EXPECT_EQ(Enter("e2e4"), 0);
-  EXPECT_TRUE(SameGame(upper, TakeGame()));
-}
-
-TEST(GameMoves, TheCallersTextIsTurnedToUpperCase) {
+  // Upper-case file letters name the same move; the caller's text is turned
+  // to upper case.
+  const GameState lower = TakeGame();
   StartGame(nullptr);
   char text[] = "e2e4";
   EXPECT_EQ(ObrantuleEnterMove(text), 0);
   EXPECT_STREQ(text, "E2E4");
+  EXPECT_EQ(Enter("G8F6"), 0);
+  EXPECT_TRUE(SameGame(lower, TakeGame()));
 }
 
 TEST(GameMoves, CastlingMovesTheRookAndSetsTheFlag) {
@@ -202,12 +195,7 @@ TEST(GameMoves, TextsThatNameNoMoveAreRefusedWithoutChange) {
 }
 
 TEST(GameMoves, SquareFromText) {
-  EXPECT_EQ(SquareFromText("A1"), 21);
-  EXPECT_EQ(SquareFromText("H8"), 98);
-  EXPECT_EQ(SquareFromText("E4"), 55);
-  EXPECT_EQ(SquareFromText("e4"), -1);
-  EXPECT_EQ(SquareFromText("I1"), -1);
-  EXPECT_EQ(SquareFromText("A9"), -1);
-  EXPECT_EQ(SquareFromText("A0"), -1);
-  EXPECT_EQ(SquareFromText("A"), -1);
+  const std::pair<const char*, int32_t> cases[] = {{"A1", 21}, {"H8", 98}, {"E4", 55}, {"e4", -1},
+                                                   {"I1", -1}, {"A9", -1}, {"A0", -1}, {"A", -1}};
+  for (const auto& c : cases) EXPECT_EQ(SquareFromText(c.first), c.second) << c.first;
 }

@@ -189,16 +189,6 @@ TEST(MakeUnmake, RandomPlayRestoresEverythingAndKeepsKeysExact) {
   for (int32_t type = Knight; type <= Queen; ++type) EXPECT_GT(seen.Promotion[type], 0) << type;
 }
 
-TEST(MakeUnmake, DoubleStepSetsTheEnPassantSquareOfItsPly) {
-  SearchPosition(nullptr);
-  GenerateAtPly();
-  MakeMove(FindMove("e2e4"));
-  EXPECT_EQ(EpSquare[1], 45);
-  GenerateAtPly();
-  MakeMove(FindMove("g8f6"));
-  EXPECT_EQ(EpSquare[2], 0);
-}
-
 TEST(MakeUnmake, NullMoveKeysAndCounters) {
   SearchPosition(nullptr);
   const KeyPair whiteKey = HashKey, pawnKey = PawnKingKey;
@@ -220,40 +210,6 @@ TEST(MakeUnmake, NullMoveKeysAndCounters) {
   EXPECT_TRUE(HashKey == whiteKey);
   EXPECT_EQ(SideToMove, White);
   EXPECT_EQ(RepetitionCount, repetitions);
-}
-
-TEST(MakeUnmake, CapturesChangeTheRightCounters) {
-  // White pawn e4 can take a pawn on d5 or a knight on f5.
-  SearchPosition("4k3/8/8/3p1n2/4P3/8/8/4K3 w - - 0 1");
-  GenerateAtPly();
-  const KeyPair pawnKey = PawnKingKey;
-  const int32_t material = PieceMaterial[0];
-  MakeMove(FindMove("e4d5"));
-  EXPECT_TRUE(PawnKingKey != pawnKey);
-  EXPECT_EQ(PieceMaterial[1], material);
-  EXPECT_EQ(PieceCount[BlackIndex], 1);
-  EXPECT_EQ(PawnCount[BlackIndex], 0);
-  UnmakeMove(PlyMove[1]);
-  MakeMove(FindMove("e4f5"));
-  EXPECT_EQ(PieceMaterial[1], material - 325);
-  EXPECT_EQ(PieceCount[BlackIndex], 0);
-  // Only the capturing pawn's move changes the pawn key here, not the victim.
-  EXPECT_EQ(PawnCount[BlackIndex], 1);
-  UnmakeMove(PlyMove[1]);
-}
-
-TEST(MakeUnmake, QueenPromotionMaterial) {
-  SearchPosition("4k3/P7/8/8/8/8/8/4K3 w - - 0 1");
-  GenerateAtPly();
-  const int32_t balance = MaterialBalance[0], material = PieceMaterial[0];
-  MakeMove(FindMove("a7a8Q"));
-  EXPECT_EQ(MaterialBalance[1], -balance - 970);
-  EXPECT_EQ(PieceMaterial[1], material + 1070);
-  EXPECT_EQ(SearchBoard[91], Queen);
-  EXPECT_EQ(PieceCount[WhiteIndex], 1);
-  EXPECT_EQ(PawnCount[WhiteIndex], 0);
-  UnmakeMove(PlyMove[1]);
-  EXPECT_EQ(SearchBoard[81], Pawn);
 }
 
 TEST(MakeUnmake, CastlingFlagsAndMoveCounts) {

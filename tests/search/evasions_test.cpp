@@ -152,26 +152,6 @@ TEST(EvasionsSlow, PerftAgreesAtDeeperDepths) {
   for (const PerftCase& c : cases) CompareCounts(c);
 }
 
-TEST(Evasions, DoubleCheckLeavesOnlyKingMoves) {
-  // Rook e8 and bishop b4 both check the king on e1 (after the discovered check).
-  const auto moves = Evasions("4r1k1/8/8/8/1b6/8/8/R3K2R w KQ - 0 1");
-  ASSERT_FALSE(moves.empty());
-  for (const MoveEntry& m : moves) EXPECT_EQ(m.From, 25) << int(m.To);
-  // No castling out of check, and no step along the rook's line.
-  for (const MoveEntry& m : moves) {
-    EXPECT_NE(m.Flag, CastleKingSide);
-    EXPECT_NE(m.Flag, CastleQueenSide);
-    EXPECT_NE(m.To, 35);
-  }
-}
-
-TEST(Evasions, PinnedPieceCannotInterpose) {
-  // The rook on e7 checks; Bd2-e3 would block, but the bishop on a5 pins it.
-  const auto moves = Evasions("4k3/4r3/8/b7/8/8/3B4/4K3 w - - 0 1");
-  EXPECT_FALSE(moves.empty());
-  for (const MoveEntry& m : moves) EXPECT_NE(m.From, 34) << "pinned bishop moved to " << int(m.To);
-}
-
 TEST(Evasions, EnPassantTakesTheCheckingPawnUnlessItExposesTheKing) {
   // d2-d4 checks the king on c5; the pawn on e4 takes it en passant.
   auto moves = Evasions("8/8/8/2k5/4p3/8/3P4/4K3 w - - 0 1", {"d2d4"});
