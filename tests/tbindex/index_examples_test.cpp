@@ -350,30 +350,6 @@ TEST_F(TbIndexExamples, CaptureRangesOfTheFivePieceClasses) {
   for (int32_t c : {41, 51, 66, 86}) EXPECT_EQ(IndexRange(c, 1), 231758952u);
 }
 
-TEST_F(TbIndexExamples, TruncatedTailsHoldOnlyChecks) {
-  // krk and kqk: white king d4, black king h8, rook or queen on a8..f8.
-  for (int32_t c : {4, 5}) {
-    for (uint32_t index = TablebaseClasses[c].ExpectedSize[0]; index < IndexRange(c, 0); index++) {
-      int32_t white[TablebaseListSlots], black[TablebaseListSlots], ep;
-      ASSERT_EQ(IndexToPosition(c, 0, index, white, black, &ep), 1);
-      EXPECT_EQ(white[0], D4);
-      EXPECT_EQ(black[0], H8);
-      EXPECT_EQ(white[c == 4 ? 16 : 20], A8 + static_cast<int32_t>(index - TablebaseClasses[c].ExpectedSize[0]));
-    }
-  }
-  // kqqk: 333 indices, the higher queen on a8..f8 in the last king pair.
-  EXPECT_EQ(IndexRange(35, 0) - TablebaseClasses[35].ExpectedSize[0], 333u);
-  for (uint32_t index = TablebaseClasses[35].ExpectedSize[0]; index < IndexRange(35, 0); index++) {
-    int32_t white[TablebaseListSlots], black[TablebaseListSlots], ep;
-    ASSERT_EQ(IndexToPosition(35, 0, index, white, black, &ep), 1);
-    EXPECT_EQ(white[0], D4);
-    EXPECT_EQ(black[0], H8);
-    int32_t high = std::max(white[20], white[21]);
-    EXPECT_GE(high, A8);
-    EXPECT_LE(high, F8);
-  }
-}
-
 TEST_F(TbIndexExamples, PositionsOutsideTheLayout) {
   Lists touching(D4, E5);
   touching.White[20] = A1;
