@@ -22,12 +22,6 @@ bool BorderIntact(const Board board) {
   return true;
 }
 
-SquareSet SetOf(std::initializer_list<int32_t> squares) {
-  SquareSet s{0, 0};
-  for (int32_t q : squares) s |= SquareBit[q];
-  return s;
-}
-
 }  // namespace
 
 TEST(SetUp, EmptyRanksWithBlackToMoveKeepTheKingSquares) {
@@ -179,19 +173,6 @@ TEST(SetUp, RecountMaterialOfTheStartPosition) {
   EXPECT_EQ(PieceMaterial[0], 500);
   EXPECT_EQ(MaterialBalance[0], -(500 - 400));  // black to move
   BothSidesHavePieces = 1;
-}
-
-TEST(SetUp, RecomputeSetsAndKingSquares) {
-  EnsureEngine();
-  SetUpFromText("4k3/8/8/8/8/8/8/2K4R w");
-  std::memcpy(SearchBoard, GameBoard, sizeof(Board));
-  RecomputeSets();
-  EXPECT_EQ(WhiteKingSquare, 23);
-  EXPECT_EQ(BlackKingSquare, 95);
-  EXPECT_TRUE(WhiteRooks == SquareBit[28]);
-  EXPECT_TRUE(AllOccupied == SetOf({23, 28, 95}));
-  EXPECT_EQ(PieceCount[WhiteIndex], 1);
-  EXPECT_EQ(PieceCount[BlackIndex], 0);
 }
 
 TEST(Tables, KeysAreFixed31BitNumbers) {

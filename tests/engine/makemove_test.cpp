@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 
+#include "../common/engine_support.h"
 #include "engine_test_util.h"
 
 namespace {
@@ -111,26 +112,6 @@ void Classify(const MoveEntry& e, KindsSeen& seen) {
   else ++seen.Quiet;
 }
 
-// Extends the current ply's list with the rook, bishop and knight versions of
-// any promotion the generator wrote with the queen only.
-void AddUnderPromotions() {
-  const int32_t end = ListStart[Ply + 1];
-  int32_t top = end;
-  for (int32_t i = ListStart[Ply]; i < end; ++i) {
-    if (MoveList[i].Flag != Queen) continue;
-    bool complete = false;
-    for (int32_t j = ListStart[Ply]; j < end; ++j)
-      if (MoveList[j].Flag == Rook && MoveList[j].From == MoveList[i].From && MoveList[j].To == MoveList[i].To)
-        complete = true;
-    if (complete) continue;
-    for (uint8_t flag : {uint8_t(Rook), uint8_t(Bishop), uint8_t(Knight)}) {
-      MoveList[top] = MoveList[i];
-      MoveList[top++].Flag = flag;
-    }
-  }
-  ListStart[Ply + 1] = MoveListTop = top;
-}
-
 const char* const RandomPlayStarts[] = {
     nullptr,
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
@@ -153,7 +134,7 @@ TEST(MakeUnmake, RandomPlayRestoresEverythingAndKeepsKeysExact) {
     int32_t depth = 0;
     for (; depth < 40; ++depth) {
       GenerateAtPly();
-      AddUnderPromotions();
+      ListStart[Ply + 1] = MoveListTop = AppendUnderPromotions(ListStart[Ply], ListStart[Ply + 1]);
       const Snapshot before = Take();
       int32_t legal[256], legalCount = 0;
       for (int32_t i = ListStart[Ply]; i < ListStart[Ply + 1]; ++i) {

@@ -52,11 +52,4 @@ TEST(PawnRace, KnownRaces) {
       Race);
 }
 
-TEST(PawnRace, RaceResultIsCachedAndReused) {
-  Race("8/8/8/P7/7k/8/8/4K3 w - - 0 1");
-  const int32_t first = EvaluateRoot();
-  EXPECT_EQ(LastEvalTerms.PawnCacheHit, 1);
-  EXPECT_EQ(EvaluateRoot(), first);
-}
-
 }  // namespace

@@ -106,20 +106,6 @@ TEST(PawnStructure, BlackPawnsMirrorWhite) {
   EXPECT_EQ(LastEvalTerms.PawnsBlack, -((32 + 48 + 30) + (30 + 40)));
 }
 
-TEST(PawnCache, HitRestoresScoreAndSets) {
-  SetMiddlegame("r1bqk2r/pp2bppp/2n1pn2/2pp4/3P4/2PBPN2/PP1N1PPP/R1BQK2R w KQkq - 0 1");
-  const int32_t first = EvaluateRoot();
-  ASSERT_EQ(LastEvalTerms.PawnCacheHit, 0);
-  const EvalTerms computed = LastEvalTerms;
-  const SquareSet sets[6] = {WhitePassed, BlackPassed, WhitePawnAttacks, BlackPawnAttacks, WhiteWeak, BlackWeak};
-  WhitePassed = BlackPassed = WhitePawnAttacks = BlackPawnAttacks = WhiteWeak = BlackWeak = SquareSet{~0u, ~0u};
-  EXPECT_EQ(EvaluateRoot(), first);
-  EXPECT_EQ(LastEvalTerms.PawnCacheHit, 1);
-  EXPECT_EQ(LastEvalTerms.PawnScore, computed.PawnScore);
-  const SquareSet again[6] = {WhitePassed, BlackPassed, WhitePawnAttacks, BlackPawnAttacks, WhiteWeak, BlackWeak};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(sets[i], again[i]) << "set " << i;
-}
-
 TEST(PawnCache, SideToMoveKeepsEntriesApart) {
   SetMiddlegame("4k3/pp3ppp/8/8/8/8/PPP2PPP/4K3 w - - 0 1");
   EvaluateRoot();
@@ -172,16 +158,6 @@ TEST(PawnCache, ScoreIsKeptIn16Bits) {
   EXPECT_EQ(PawnScore, -12345);
   EXPECT_EQ(ProbePawnCache(1), 0);
   EXPECT_EQ(PawnScore, 0);
-}
-
-TEST(PawnCache, ClearTablesEmptiesIt) {
-  SetMiddlegame("4k3/pp3ppp/8/8/8/8/PPP2PPP/4K3 w - - 0 1");
-  EvaluateRoot();
-  EvaluateRoot();
-  ASSERT_EQ(LastEvalTerms.PawnCacheHit, 1);
-  ClearTables(-100);
-  EvaluateRoot();
-  EXPECT_EQ(LastEvalTerms.PawnCacheHit, 0);
 }
 
 }  // namespace

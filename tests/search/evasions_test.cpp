@@ -7,6 +7,7 @@
 #include <set>
 #include <tuple>
 
+#include "../common/engine_support.h"
 #include "engine/evasions.h"
 #include "searchtest.h"
 
@@ -62,21 +63,7 @@ uint64_t PerftWithEvasions(int32_t depth) {
     EXPECT_EQ(evasions, LegalByFilter(end));
     ++EvasionNodesChecked;
   } else {
-    // Deep in the tree the generator lists promotions with the queen only.
-    const int32_t generatedEnd = end;
-    for (int32_t i = start; i < generatedEnd; ++i) {
-      if (MoveList[i].Flag != Queen) continue;
-      bool complete = false;
-      for (int32_t j = start; j < generatedEnd; ++j)
-        if (MoveList[j].Flag == Rook && MoveList[j].From == MoveList[i].From && MoveList[j].To == MoveList[i].To)
-          complete = true;
-      if (complete) continue;
-      for (int32_t piece : {Rook, Bishop, Knight}) {
-        MoveList[end] = MoveList[i];
-        MoveList[end].Flag = uint8_t(piece);
-        ++end;
-      }
-    }
+    end = AppendUnderPromotions(start, end);
   }
   MoveListTop = end;
   ListStart[Ply + 1] = end;

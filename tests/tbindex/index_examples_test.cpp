@@ -85,6 +85,9 @@ struct Lists {
     White[0] = whiteKing;
     Black[0] = blackKing;
   }
+  uint32_t Index(int32_t tableClass, int32_t side, int32_t ep = TablebaseNoEnPassant) const {
+    return IndexFunction[tableClass][side](White, Black, ep, 0);
+  }
 };
 
 class TbIndexExamples : public ::testing::Test {
@@ -96,12 +99,12 @@ TEST_F(TbIndexExamples, KpkWhiteToMove) {
   // First pair (a1, c1): 48 pawn squares, the king on a1 holds none of them.
   Lists a(A1, C1);
   a.White[4] = A2;
-  EXPECT_EQ(IndexFunction[1][0](a.White, a.Black, TablebaseNoEnPassant, 0), 0u);
+  EXPECT_EQ(a.Index(1, 0), 0u);
   a.White[4] = H7;
-  EXPECT_EQ(IndexFunction[1][0](a.White, a.Black, TablebaseNoEnPassant, 0), 47u);
+  EXPECT_EQ(a.Index(1, 0), 47u);
   Lists b(A1, D1);
   b.White[4] = A2;
-  EXPECT_EQ(IndexFunction[1][0](b.White, b.Black, TablebaseNoEnPassant, 0), 48u);
+  EXPECT_EQ(b.Index(1, 0), 48u);
   // Every pair: number beside the black king, less the white king's own square.
   uint32_t offset = 0;
   for (int32_t k1 = 0; k1 < 64; k1++)
@@ -113,7 +116,7 @@ TEST_F(TbIndexExamples, KpkWhiteToMove) {
         Lists l(k1, k2);
         l.White[4] = p;
         uint32_t expected = offset + NumberOf(1, k2, p) - (OpenHolds(1, k2, k1) && k1 < p);
-        ASSERT_EQ(IndexFunction[1][0](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+        ASSERT_EQ(l.Index(1, 0), expected);
       }
       offset += open.size() - OpenHolds(1, k2, k1);
     }
@@ -124,10 +127,10 @@ TEST_F(TbIndexExamples, KpkWhiteToMove) {
 TEST_F(TbIndexExamples, KpkMirrorAndColourFlip) {
   Lists home(B3, D5);
   home.White[4] = A4;
-  uint32_t index = IndexFunction[1][0](home.White, home.Black, TablebaseNoEnPassant, 0);
+  uint32_t index = home.Index(1, 0);
   Lists mirrored(G3, E5);  // the white king on g3 is brought to b3
   mirrored.White[4] = H4;
-  EXPECT_EQ(IndexFunction[1][0](mirrored.White, mirrored.Black, TablebaseNoEnPassant, 0), index);
+  EXPECT_EQ(mirrored.Index(1, 0), index);
   // Colours exchanged: black king g6 and pawn h5, white king e4, black to
   // move, looked up in the white-to-move table with black's list first.
   Lists exchanged(E4, G6);
@@ -147,7 +150,7 @@ TEST_F(TbIndexExamples, KnkBlackToMove) {
         Lists l(k2, k1);
         l.White[8] = n;
         uint32_t expected = pair * 62 + n - (k1 < n) - (k2 < n);
-        ASSERT_EQ(IndexFunction[2][1](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+        ASSERT_EQ(l.Index(2, 1), expected);
       }
     }
   EXPECT_EQ(IndexRange(2, 1), 462u * 62u);
@@ -169,11 +172,11 @@ TEST_F(TbIndexExamples, KrknIsKrkTimesKnightSquares) {
       continue;
     Lists l(squares[0], squares[1]);
     l.White[16] = squares[2];
-    uint32_t krk = IndexFunction[4][0](l.White, l.Black, TablebaseNoEnPassant, 0);
+    uint32_t krk = l.Index(4, 0);
     l.Black[8] = squares[3];
     int32_t n = squares[3];
     uint32_t expected = krk * 61 + n - (squares[1] < n) - (squares[2] < n) - (squares[0] < n);
-    ASSERT_EQ(IndexFunction[13][0](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+    ASSERT_EQ(l.Index(13, 0), expected);
   }
   EXPECT_EQ(IndexRange(4, 0), 27036u);
   EXPECT_EQ(IndexRange(13, 0), 27036u * 61u);
@@ -195,7 +198,7 @@ TEST_F(TbIndexExamples, KqqkWhiteToMove) {
             l.White[21] = d;
             uint32_t e = NumberOf(5, k2, b) - (k1 < b);
             uint32_t expected = NumberOf(5, k2, d) - (k1 < d) + offset + e * (e - 1) / 2;
-            ASSERT_EQ(IndexFunction[35][0](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+            ASSERT_EQ(l.Index(35, 0), expected);
           }
       }
       offset += open * (open - 1) / 2;
@@ -228,8 +231,7 @@ TEST_F(TbIndexExamples, KbnkBothSides) {
         l.White[8] = knight;
         uint32_t low = NumberOf(2, k2, knight) - (OpenHolds(2, k2, k1) && k1 < knight);
         uint32_t high = NumberOf(3, k2, bishop) - (k1 < bishop);
-        EXPECT_EQ(IndexFunction[25][0](l.White, l.Black, TablebaseNoEnPassant, 0),
-                  offset + low + radix * high);
+        EXPECT_EQ(l.Index(25, 0), offset + low + radix * high);
       }
   }
   // Black to move: ((pair x 62) + B - [k1 < B] - [k2 < B]) x 61 + N - ...
@@ -247,7 +249,7 @@ TEST_F(TbIndexExamples, KbnkBothSides) {
           uint32_t expected =
               ((pair * 62 + bishop - (k1 < bishop) - (k2 < bishop)) * 61) + knight -
               (k1 < knight) - (k2 < knight) - (bishop < knight);
-          EXPECT_EQ(IndexFunction[25][1](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+          EXPECT_EQ(l.Index(25, 1), expected);
         }
     }
 }
@@ -273,8 +275,7 @@ found:
     l.Black[4] = B6;
     uint32_t low = NumberOf(2, k2, A3) - (OpenHolds(2, k2, k1) && k1 < A3);
     uint32_t high = NumberOf(3, k2, H1) - (k1 < H1);
-    EXPECT_EQ(IndexFunction[56][0](l.White, l.Black, TablebaseNoEnPassant, 0),
-              (offset + low + radix * high) * 48 + (B6 - 8));
+    EXPECT_EQ(l.Index(56, 0), (offset + low + radix * high) * 48 + (B6 - 8));
   }
   // Black to move: the kpk index of black's king and pawn against the white
   // king on the flipped board, then bishop and knight on the plain board.
@@ -284,7 +285,7 @@ found:
       if (Distance(K, k) <= 1 || p == k) continue;
       Lists kpk(k ^ 56, K ^ 56);
       kpk.White[4] = p ^ 56;
-      uint32_t x = IndexFunction[1][0](kpk.White, kpk.Black, TablebaseNoEnPassant, 0);
+      uint32_t x = kpk.Index(1, 0);
       if (x == TablebaseBadIndex) continue;
       Lists l(K, k);
       l.Black[4] = p;
@@ -292,7 +293,7 @@ found:
       l.White[8] = N;
       uint32_t expected = ((x * 61) + B - (k < B) - (p < B) - (K < B)) * 60 + N - (k < N) -
                           (p < N) - (K < N) - (B < N);
-      EXPECT_EQ(IndexFunction[56][1](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+      EXPECT_EQ(l.Index(56, 1), expected);
     }
 }
 
@@ -304,13 +305,13 @@ TEST_F(TbIndexExamples, KppkpWhiteToMove) {
       Lists kppk(K, k);
       kppk.White[4] = p1;
       kppk.White[5] = p2;
-      uint32_t pawns = IndexFunction[21][0](kppk.White, kppk.Black, TablebaseNoEnPassant, 0);
+      uint32_t pawns = kppk.Index(21, 0);
       Lists l(K, k);
       l.White[4] = p2;
       l.White[5] = p1;
       l.Black[4] = bp;
       uint32_t expected = pawns * 46 + (bp - 8 - (p1 < bp) - (p2 < bp));
-      EXPECT_EQ(IndexFunction[36][0](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+      EXPECT_EQ(l.Index(36, 0), expected);
     }
   EXPECT_EQ(IndexRange(21, 0), 1806671u);
 }
@@ -322,20 +323,19 @@ TEST_F(TbIndexExamples, KpkpOrdinaryAndCapture) {
   l.Black[4] = D7;
   Lists kpk(B1, F8);
   kpk.White[4] = C5;
-  uint32_t base = IndexFunction[1][0](kpk.White, kpk.Black, TablebaseNoEnPassant, 0);
-  EXPECT_EQ(IndexFunction[6][0](l.White, l.Black, TablebaseNoEnPassant, 0),
-            base * 47 + (D7 - 8 - 1));
+  uint32_t base = kpk.Index(1, 0);
+  EXPECT_EQ(l.Index(6, 0), base * 47 + (D7 - 8 - 1));
   // Black played d7-d5: white's c5 pawn takes on d6 (e = P + 9).
   l.Black[4] = D5;
   uint32_t pair = PawnPair(B1, F8);
-  uint32_t capture = IndexFunction[6][0](l.White, l.Black, D6, 0);
+  uint32_t capture = l.Index(6, 0, D6);
   EXPECT_EQ(capture, 81664u * 47 + pair * 14 + (2 + 7));
   EXPECT_GE(capture, 3838208u);
   // The same with no capture square is an ordinary position.
-  EXPECT_LT(IndexFunction[6][0](l.White, l.Black, TablebaseNoEnPassant, 0), 3838208u);
+  EXPECT_LT(l.Index(6, 0), 3838208u);
   // Taking towards the a-file: pawn e5 takes on d6 (e = P + 7).
   l.White[4] = E5;
-  EXPECT_EQ(IndexFunction[6][0](l.White, l.Black, D6, 0), 81664u * 47 + pair * 14 + (4 - 1));
+  EXPECT_EQ(l.Index(6, 0, D6), 81664u * 47 + pair * 14 + (4 - 1));
   EXPECT_EQ(IndexRange(6, 0), 81664u * 47 + 1806u * 14);
   EXPECT_EQ(IndexRange(6, 1), 3863492u);
 }
@@ -353,25 +353,21 @@ TEST_F(TbIndexExamples, CaptureRangesOfTheFivePieceClasses) {
 TEST_F(TbIndexExamples, PositionsOutsideTheLayout) {
   Lists touching(D4, E5);
   touching.White[20] = A1;
-  EXPECT_EQ(IndexFunction[5][0](touching.White, touching.Black, TablebaseNoEnPassant, 0),
-            TablebaseBadIndex);
+  EXPECT_EQ(touching.Index(5, 0), TablebaseBadIndex);
   Lists contact(A1, H8);
   contact.White[20] = G7;  // queen next to the king not to move
-  EXPECT_EQ(IndexFunction[5][0](contact.White, contact.Black, TablebaseNoEnPassant, 0),
-            TablebaseBadIndex);
+  EXPECT_EQ(contact.Index(5, 0), TablebaseBadIndex);
   Lists pawn(A1, H8);
   pawn.White[4] = C1;  // pawn on the first rank
-  EXPECT_EQ(IndexFunction[1][0](pawn.White, pawn.Black, TablebaseNoEnPassant, 0),
-            TablebaseBadIndex);
+  EXPECT_EQ(pawn.Index(1, 0), TablebaseBadIndex);
   Lists twins(A1, H8);
   twins.White[20] = C3;
   twins.White[21] = C3;
-  EXPECT_EQ(IndexFunction[35][0](twins.White, twins.Black, TablebaseNoEnPassant, 0),
-            TablebaseBadIndex);
+  EXPECT_EQ(twins.Index(35, 0), TablebaseBadIndex);
   // Squares are taken modulo the board: no list value reads outside a table.
   Lists wild(-1000, 1 << 20);
   wild.White[20] = 777;
-  uint32_t index = IndexFunction[5][0](wild.White, wild.Black, TablebaseNoEnPassant, 0);
+  uint32_t index = wild.Index(5, 0);
   EXPECT_TRUE(index == TablebaseBadIndex || index < IndexRange(5, 0));
   EXPECT_EQ(IndexRange(0, 0), 0u);
   EXPECT_EQ(IndexRange(146, 0), 0u);
