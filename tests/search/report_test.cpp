@@ -80,11 +80,9 @@ TEST(Report, LongLinesAreCutAfterTwentyTwoMoves) {
   std::vector<std::vector<int32_t>> line;
   const int32_t dance[4][2] = {{27, 46}, {97, 76}, {46, 27}, {76, 97}};
   for (int32_t k = 0; k < 30; ++k) line.push_back({dance[k % 4][0], dance[k % 4][1]});
-  SetLine(line);
-  Reported.Clear();
-  ReportPV();
-  ASSERT_EQ(Reported.Mainlines.size(), 1u);
-  const std::string& text = Reported.Mainlines[0].first;
+  const std::vector<std::string> lines = Report(line);
+  ASSERT_EQ(lines.size(), 1u);
+  const std::string& text = lines[0];
   EXPECT_EQ(std::count(text.begin(), text.end(), ' '), 22);
   EXPECT_EQ(text.substr(0, 20), "g1f3 g8f6 f3g1 f6g8 ");
   EXPECT_EQ(Ply, 0);

@@ -124,22 +124,6 @@ TEST_F(TbIndexExamples, KpkWhiteToMove) {
   EXPECT_EQ(IndexRange(1, 0), 81664u);
 }
 
-TEST_F(TbIndexExamples, KpkMirrorAndColourFlip) {
-  Lists home(B3, D5);
-  home.White[4] = A4;
-  uint32_t index = home.Index(1, 0);
-  Lists mirrored(G3, E5);  // the white king on g3 is brought to b3
-  mirrored.White[4] = H4;
-  EXPECT_EQ(mirrored.Index(1, 0), index);
-  // Colours exchanged: black king g6 and pawn h5, white king e4, black to
-  // move, looked up in the white-to-move table with black's list first.
-  Lists exchanged(E4, G6);
-  exchanged.Black[4] = H5;
-  EXPECT_EQ(IndexFunction[1][0](exchanged.Black, exchanged.White, TablebaseNoEnPassant, 1), index);
-  // ...and the ranks are really flipped: unflipped it is another position.
-  EXPECT_NE(IndexFunction[1][0](exchanged.Black, exchanged.White, TablebaseNoEnPassant, 0), index);
-}
-
 TEST_F(TbIndexExamples, KnkBlackToMove) {
   for (int32_t k1 : {A1, B1, C2, D4, D3})
     for (int32_t k2 = 0; k2 < 64; k2++) {
