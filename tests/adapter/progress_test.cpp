@@ -130,7 +130,9 @@ TEST_F(Progress, MainlineLengthAndScore) {
     ASSERT_EQ(Messages(), std::vector<int32_t>{MessageMainline}) << c.Line;
     EXPECT_EQ(host.Analysis.MainlineLength, c.Length) << c.Line;
     EXPECT_EQ(host.Analysis.Score, c.Score) << c.Line;
-    if (c.Length > 0) EXPECT_EQ(host.Analysis.Mainline[c.Length - 1], c.Last) << c.Line;
+    if (c.Length > 0) {
+      EXPECT_EQ(host.Analysis.Mainline[c.Length - 1], c.Last) << c.Line;
+    }
   }
 }
 

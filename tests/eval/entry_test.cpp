@@ -41,7 +41,9 @@ TEST(EvalEntry, LazyExitMargins) {
     const int32_t score = EvaluateWith(c.PieceMaterial, c.Balance, 0, 1);
     EXPECT_EQ(LastEvalTerms.Path, c.Lazy ? EvalPathLazy : EvalPathMiddlegame)
         << c.Text << " " << c.PieceMaterial << " " << c.Balance;
-    if (c.Lazy) EXPECT_EQ(score, c.Balance) << c.Text << " " << c.PieceMaterial << " " << c.Balance;
+    if (c.Lazy) {
+      EXPECT_EQ(score, c.Balance) << c.Text << " " << c.PieceMaterial << " " << c.Balance;
+    }
   }
 }
 

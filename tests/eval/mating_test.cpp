@@ -28,8 +28,12 @@ TEST(MatingEndgame, Classification) {
   for (const auto& c : cases) {
     SetPosition(c.Text);
     EXPECT_EQ(MatingClass, c.Class) << c.Text;
-    if (c.Strong) EXPECT_EQ(StrongSide, c.Strong) << c.Text;
-    if (c.Bishop) EXPECT_EQ(BishopColour, c.Bishop) << c.Text;
+    if (c.Strong) {
+      EXPECT_EQ(StrongSide, c.Strong) << c.Text;
+    }
+    if (c.Bishop) {
+      EXPECT_EQ(BishopColour, c.Bishop) << c.Text;
+    }
   }
   // A mating class is phase 2; bare kings are an endgame.
   SetPosition("4k3/8/8/8/8/8/8/1NB1KB2 w - - 0 1");

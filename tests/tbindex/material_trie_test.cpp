@@ -110,7 +110,9 @@ TEST(TbClassTable, NamesFlagsAndMen) {
     }
     EXPECT_EQ(white + black + 2, men);
     EXPECT_GE(white, black) << tc.Name;
-    if (symmetric) EXPECT_EQ(tc.ExpectedSize[0], tc.ExpectedSize[1]) << tc.Name;
+    if (symmetric) {
+      EXPECT_EQ(tc.ExpectedSize[0], tc.ExpectedSize[1]) << tc.Name;
+    }
   }
   EXPECT_EQ(names.size(), 145u);
   EXPECT_STREQ(TablebaseClasses[66].Name, "krpkp");
