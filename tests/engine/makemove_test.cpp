@@ -10,68 +10,37 @@
 
 namespace {
 
-struct Snapshot {
-  Board Cells;
-  SquareSet Sets[13];
-  SquareSet White, Black, All;
-  int32_t WhiteKing, BlackKing, Side, PlyNow, Repetitions;
-  KeyPair Key, PawnKey;
-  int32_t Pieces[2], Pawns[2], Files[10][2];
-  uint8_t Moved[128];
-  int32_t Material, Balance, Castled[2];
-};
-
-Snapshot Take() {
-  Snapshot s;
-  std::memcpy(s.Cells, SearchBoard, sizeof(Board));
-  for (int32_t p = -6; p <= 6; ++p) s.Sets[p + 6] = p == 0 ? SquareSet{0, 0} : PieceSet(p);
-  s.White = WhiteOccupied;
-  s.Black = BlackOccupied;
-  s.All = AllOccupied;
-  s.WhiteKing = WhiteKingSquare;
-  s.BlackKing = BlackKingSquare;
-  s.Side = SideToMove;
-  s.PlyNow = Ply;
-  s.Repetitions = RepetitionCount;
-  s.Key = HashKey;
-  s.PawnKey = PawnKingKey;
-  std::memcpy(s.Pieces, PieceCount, sizeof s.Pieces);
-  std::memcpy(s.Pawns, PawnCount, sizeof s.Pawns);
-  std::memcpy(s.Files, FilePawnCount, sizeof s.Files);
-  std::memcpy(s.Moved, MoveCount, sizeof s.Moved);
-  s.Material = PieceMaterial[Ply];
-  s.Balance = MaterialBalance[Ply];
-  s.Castled[0] = CastledFlags[Ply][0];
-  s.Castled[1] = CastledFlags[Ply][1];
-  return s;
-}
-
-void ExpectRestored(const Snapshot& s, const char* what) {
-  SCOPED_TRACE(what);
-  EXPECT_EQ(std::memcmp(s.Cells, SearchBoard, sizeof(Board)), 0);
+// The position state a make/unmake pair must restore, at the current ply.
+std::vector<StatePart> SearchState() {
+  std::vector<StatePart> parts = {
+      {"board", SearchBoard, sizeof(Board)},
+      {"white occupied", &WhiteOccupied, sizeof WhiteOccupied},
+      {"black occupied", &BlackOccupied, sizeof BlackOccupied},
+      {"all occupied", &AllOccupied, sizeof AllOccupied},
+      {"white king", &WhiteKingSquare, sizeof WhiteKingSquare},
+      {"black king", &BlackKingSquare, sizeof BlackKingSquare},
+      {"side", &SideToMove, sizeof SideToMove},
+      {"ply", &Ply, sizeof Ply},
+      {"repetitions", &RepetitionCount, sizeof RepetitionCount},
+      {"key", &HashKey, sizeof HashKey},
+      {"pawn key", &PawnKingKey, sizeof PawnKingKey},
+      {"piece counts", PieceCount, sizeof PieceCount},
+      {"pawn counts", PawnCount, sizeof PawnCount},
+      {"file pawns", FilePawnCount, sizeof FilePawnCount},
+      {"move counts", MoveCount, sizeof MoveCount},
+      {"material", &PieceMaterial[Ply], sizeof PieceMaterial[0]},
+      {"balance", &MaterialBalance[Ply], sizeof MaterialBalance[0]},
+      {"castled", CastledFlags[Ply], sizeof CastledFlags[0]},
+  };
   for (int32_t p = -6; p <= 6; ++p)
-    if (p != 0) {
-      EXPECT_TRUE(s.Sets[p + 6] == PieceSet(p)) << "piece " << p;
-    }
-  EXPECT_TRUE(s.White == WhiteOccupied);
-  EXPECT_TRUE(s.Black == BlackOccupied);
-  EXPECT_TRUE(s.All == AllOccupied);
-  EXPECT_EQ(s.WhiteKing, WhiteKingSquare);
-  EXPECT_EQ(s.BlackKing, BlackKingSquare);
-  EXPECT_EQ(s.Side, SideToMove);
-  EXPECT_EQ(s.PlyNow, Ply);
-  EXPECT_EQ(s.Repetitions, RepetitionCount);
-  EXPECT_TRUE(s.Key == HashKey);
-  EXPECT_TRUE(s.PawnKey == PawnKingKey);
-  EXPECT_EQ(std::memcmp(s.Pieces, PieceCount, sizeof s.Pieces), 0);
-  EXPECT_EQ(std::memcmp(s.Pawns, PawnCount, sizeof s.Pawns), 0);
-  EXPECT_EQ(std::memcmp(s.Files, FilePawnCount, sizeof s.Files), 0);
-  EXPECT_EQ(std::memcmp(s.Moved, MoveCount, sizeof s.Moved), 0);
-  EXPECT_EQ(s.Material, PieceMaterial[Ply]);
-  EXPECT_EQ(s.Balance, MaterialBalance[Ply]);
-  EXPECT_EQ(s.Castled[0], CastledFlags[Ply][0]);
-  EXPECT_EQ(s.Castled[1], CastledFlags[Ply][1]);
+    if (p != 0) parts.push_back({"piece set", &PieceSet(p), sizeof(SquareSet)});
+  return parts;
 }
+
+typedef StateCopy Snapshot;
+Snapshot Take() { return CopyState(SearchState()); }
+
+void ExpectRestored(const Snapshot& s, const char* what) { EXPECT_EQ(ChangedParts(s, SearchState()), "") << what; }
 
 // Keys, sets and counts after a make agree with a fresh computation.
 void ExpectIncrementalStateExact() {
