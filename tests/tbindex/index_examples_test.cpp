@@ -77,6 +77,24 @@ int32_t NumberOf(int32_t kind, int32_t k, int32_t s) {
 
 int32_t OpenHolds(int32_t kind, int32_t k, int32_t s) { return NumberOf(kind, k, s) >= 0; }
 
+// The kbnk digits of white king k1, black king k2, bishop and knight over the
+// king pairs before (k1, k2): knight the low digit, bishop the high one, both
+// numbered beside the king not to move.
+uint32_t BishopKnightDigits(bool pawnPairs, int32_t k1, int32_t k2, int32_t bishop, int32_t knight) {
+  const int32_t limit = pawnPairs ? PawnPair(k1, k2) : PawnlessPair(k1, k2);
+  uint32_t offset = 0;
+  for (int32_t a = 0; a < 64; a++)
+    for (int32_t b = 0; b < 64; b++) {
+      const int32_t pair = pawnPairs ? PawnPair(a, b) : PawnlessPair(a, b);
+      if (pair < 0 || pair >= limit) continue;
+      offset += (OpenSquares(2, b).size() - OpenHolds(2, b, a)) * (OpenSquares(3, b).size() - OpenHolds(3, b, a));
+    }
+  const uint32_t radix = OpenSquares(2, k2).size() - OpenHolds(2, k2, k1);
+  const uint32_t low = NumberOf(2, k2, knight) - (OpenHolds(2, k2, k1) && k1 < knight);
+  const uint32_t high = NumberOf(3, k2, bishop) - (k1 < bishop);
+  return offset + low + radix * high;
+}
+
 struct Lists {
   int32_t White[TablebaseListSlots];
   int32_t Black[TablebaseListSlots];
@@ -193,31 +211,15 @@ TEST_F(TbIndexExamples, KqqkWhiteToMove) {
 
 TEST_F(TbIndexExamples, KbnkBothSides) {
   // White to move: knight the low digit, bishop the high one.
-  for (int32_t k2 : {F6, H8, E3}) {
-    int32_t k1 = B1;
-    uint32_t offset = 0;
-    for (int32_t a : {A1, B1, C1, D1, B2, C2, D2, C3, D3, D4})
-      for (int32_t b = 0; b < 64; b++) {
-        if (PawnlessPair(a, b) < 0) continue;
-        if (a == k1 && b == k2) goto found;
-        offset += (OpenSquares(2, b).size() - OpenHolds(2, b, a)) *
-                  (OpenSquares(3, b).size() - OpenHolds(3, b, a));
-      }
-  found:
-    uint32_t radix = OpenSquares(2, k2).size() - OpenHolds(2, k2, k1);
+  for (int32_t k2 : {F6, H8, E3})
     for (int32_t bishop : {A8, C5, H2, D3})
       for (int32_t knight : {A3, C5, G8, H1}) {
-        if (!OpenHolds(3, k2, bishop) || !OpenHolds(2, k2, knight) || bishop == k1 ||
-            knight == k1)
-          continue;
-        Lists l(k1, k2);
+        if (!OpenHolds(3, k2, bishop) || !OpenHolds(2, k2, knight) || bishop == B1 || knight == B1) continue;
+        Lists l(B1, k2);
         l.White[12] = bishop;
         l.White[8] = knight;
-        uint32_t low = NumberOf(2, k2, knight) - (OpenHolds(2, k2, k1) && k1 < knight);
-        uint32_t high = NumberOf(3, k2, bishop) - (k1 < bishop);
-        EXPECT_EQ(l.Index(25, 0), offset + low + radix * high);
+        EXPECT_EQ(l.Index(25, 0), BishopKnightDigits(false, B1, k2, bishop, knight));
       }
-  }
   // Black to move: ((pair x 62) + B - [k1 < B] - [k2 < B]) x 61 + N - ...
   for (int32_t k1 : {A1, C2, D4})
     for (int32_t k2 : {C3, H8, E1, G7}) {
@@ -241,26 +243,11 @@ TEST_F(TbIndexExamples, KbnkBothSides) {
 TEST_F(TbIndexExamples, KbnkpBothSides) {
   // White to move: the kbnk-style digits on the pawn king pairs, then the
   // black pawn among the 48 pawn squares.
-  int32_t k1 = C4, k2 = F7;
-  uint32_t offset = 0;
-  for (int32_t a = 0; a < 64; a++)
-    for (int32_t b = 0; b < 64; b++) {
-      if (PawnPair(a, b) < 0) continue;
-      if (a == k1 && b == k2) goto found;
-      offset += (OpenSquares(2, b).size() - OpenHolds(2, b, a)) *
-                (OpenSquares(3, b).size() - OpenHolds(3, b, a));
-    }
-found:
-  {
-    uint32_t radix = OpenSquares(2, k2).size() - OpenHolds(2, k2, k1);
-    Lists l(k1, k2);
-    l.White[12] = H1;
-    l.White[8] = A3;
-    l.Black[4] = B6;
-    uint32_t low = NumberOf(2, k2, A3) - (OpenHolds(2, k2, k1) && k1 < A3);
-    uint32_t high = NumberOf(3, k2, H1) - (k1 < H1);
-    EXPECT_EQ(l.Index(56, 0), (offset + low + radix * high) * 48 + (B6 - 8));
-  }
+  Lists l(C4, F7);
+  l.White[12] = H1;
+  l.White[8] = A3;
+  l.Black[4] = B6;
+  EXPECT_EQ(l.Index(56, 0), BishopKnightDigits(true, C4, F7, H1, A3) * 48 + (B6 - 8));
   // Black to move: the kpk index of black's king and pawn against the white
   // king on the flipped board, then bishop and knight on the plain board.
   for (int32_t k : {B8, D5, A3})
