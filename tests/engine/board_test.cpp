@@ -50,7 +50,7 @@ TEST(SetUp, StandardTextAfterE4) {
 }
 
 TEST(SetUp, TextForms) {
-  // Only a lower-case "b" means black; an empty text is an empty board; a
+  // Only a lower-case "w" (or no side) means white; an empty text is an empty board; a
   // ninth rank and characters that mean nothing are skipped.
   const struct {
     const char* Text;

@@ -121,6 +121,8 @@ TEST(Evasions, PerftAgreesWithFilteredPseudoLegalMoves) {
       {"4k3/4r3/8/8/8/8/3B4/r3K3 w - - 0 1", 3},
       {"8/8/8/2k5/3Pp3/8/8/4K3 b - - 0 1", 3},
       {"3nk3/2P5/8/8/8/8/8/4K2r w - - 0 1", 3},
+      {"4r1k1/8/8/8/1b6/8/8/R3K2R w KQ - 0 1", 3},  // double check: no castling, no step along the ray
+      {"4k3/4r3/8/b7/8/8/3B4/4K3 w - - 0 1", 3},    // the interposing bishop is pinned
   };
   EvasionNodesChecked = 0;
   for (const PerftCase& c : cases) CompareCounts(c);
