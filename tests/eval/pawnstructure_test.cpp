@@ -86,6 +86,7 @@ TEST(PawnStructure, PawnTerms) {
 }
 
 TEST(PawnStructure, PassedAndWeakSets) {
+  EngineReady();  // the square tables below are filled at start-up
   const SquareSet none{0, 0};
   const struct {
     const char* Text;
