@@ -26,24 +26,6 @@ TEST(AdapterLifecycle, ConnectsInitialisesAndCloses) {
   EXPECT_EQ(host.Connect(16), 0);
 }
 
-TEST(AdapterLifecycle, HandsTheEngineTheCallbackTable) {
-  TestInstallation host("full");
-  ASSERT_TRUE(host.Load());
-  ASSERT_EQ(host.Connect(), 0);
-  // The engine's copy of the table points at the exported report functions.
-  // (The test reads the fake's copy through the callbacks it received.)
-  host.SetAnalyseHook([](const EngineCallbacks* callbacks) {
-    EXPECT_EQ(callbacks->Size, int32_t(sizeof(EngineCallbacks)));
-    callbacks->ShowDepth(7, 0);
-  });
-  GameRecord game{};
-  game.StartsFromInitial = 1;
-  host.Eng.Eng9(&game);
-  ASSERT_FALSE(Posts.empty());
-  EXPECT_EQ(Posts.back().Message, MessageDepth);
-  EXPECT_EQ(Posts.back().Analysis.Depth, 7);
-}
-
 TEST(AdapterLifecycle, SecondConnectAnswersOneAndKeepsTheFirstRecords) {
   TestInstallation host("full");
   ASSERT_TRUE(host.Load());

@@ -110,30 +110,30 @@ TEST_F(Progress, MainlineIsParsedIntoMoveCodes) {
   EXPECT_EQ(posted.Mainline[2], 6 | 21 << 6);
 }
 
-TEST_F(Progress, LongMainlineKeepsThirtyOneMoves) {
-  std::string line;
-  for (int i = 0; i < 40; ++i) line += (i % 2 == 0 ? "g1f3 " : "g8f6 ");
-  host.Eng.ShowMainline(line.c_str(), -150);
-  EXPECT_EQ(host.Analysis.MainlineLength, 31);
-  EXPECT_EQ(host.Analysis.Score, -150);
-  EXPECT_EQ(host.Analysis.Mainline[30], 6 | 21 << 6);
-}
-
-TEST_F(Progress, EmptyMainlineIsStillPosted) {
-  host.Analysis.MainlineLength = 5;
-  host.Eng.ShowMainline("", 31);
-  ASSERT_EQ(Messages(), std::vector<int32_t>{MessageMainline});
-  EXPECT_EQ(host.Analysis.MainlineLength, 0);
-  EXPECT_EQ(host.Analysis.Score, 31);
-}
-
-TEST_F(Progress, MainlineEndsAtAWordThatDoesNotConvert) {
-  host.Eng.ShowMainline("e2e4  d7d5 -- g1f3", 5);
-  EXPECT_EQ(host.Analysis.MainlineLength, 2);
-  EXPECT_EQ(host.Analysis.Mainline[1], 51 | 35 << 6);
-  // Mate scores beyond 16 bits keep their low half, as the record holds.
-  host.Eng.ShowMainline("e2e4", 29999);
-  EXPECT_EQ(host.Analysis.Score, 29999);
+TEST_F(Progress, MainlineLengthAndScore) {
+  // At most thirty-one moves; an empty line is still posted; the line ends
+  // at a word that does not convert; mate scores beyond 16 bits keep their
+  // low half, as the record holds.
+  std::string longLine;
+  for (int i = 0; i < 40; ++i) longLine += (i % 2 == 0 ? "g1f3 " : "g8f6 ");
+  const struct {
+    std::string Line;
+    int32_t Score, Length, Last;
+  } cases[] = {{longLine, -150, 31, 6 | 21 << 6},
+               {"", 31, 0, 0},
+               {"e2e4  d7d5 -- g1f3", 5, 2, 51 | 35 << 6},
+               {"e2e4", 29999, 1, 1804}};
+  for (const auto& c : cases) {
+    Posts.clear();
+    host.Analysis.MainlineLength = 5;
+    host.Eng.ShowMainline(c.Line.c_str(), c.Score);
+    ASSERT_EQ(Messages(), std::vector<int32_t>{MessageMainline}) << c.Line;
+    EXPECT_EQ(host.Analysis.MainlineLength, c.Length) << c.Line;
+    EXPECT_EQ(host.Analysis.Score, c.Score) << c.Line;
+    if (c.Length > 0) {
+      EXPECT_EQ(host.Analysis.Mainline[c.Length - 1], c.Last) << c.Line;
+    }
+  }
 }
 
 TEST_F(Progress, PendingStopIsRepeatedAndNothingIsPosted) {

@@ -1,7 +1,6 @@
 #include "test_host.h"
 
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -55,10 +54,7 @@ std::vector<std::string> Lines(const std::string& log) {
 namespace fs = std::filesystem;
 
 TestInstallation::TestInstallation(const std::string& fakeVariant, const std::string& subPath) {
-  char pattern[] = "/tmp/obrantule-adapter-XXXXXX";
-  root_ = mkdtemp(pattern);
-  directory_ = subPath.empty() ? root_ : root_ + "/" + subPath;
-  fs::create_directories(directory_);
+  directory_ = subPath.empty() ? root_.Path() : root_.Subdirectory(subPath);
   fs::copy_file(ADAPTER_MODULE, directory_ + "/Obrantule.eng");
   if (!fakeVariant.empty()) AddEngine(fakeVariant);
   ResetHost();
@@ -76,7 +72,6 @@ TestInstallation::~TestInstallation() {
   if (Eng.Eng5 != nullptr && Eng.Eng5() != 0) Eng.Eng2();
   if (adapter_ != nullptr) dlclose(adapter_);
   if (engine_ != nullptr) dlclose(engine_);
-  fs::remove_all(root_);
   ResetHost();
 }
 

@@ -10,6 +10,7 @@
 
 #include "../../adapter/host/engine_binding.h"
 #include "../../adapter/host/host_records.h"
+#include "../common/test_support.h"
 
 struct HostPost {
   int32_t Message;
@@ -82,7 +83,7 @@ class TestInstallation {
 
  private:
   void* Control(const char* name) const;
-  std::string root_;
+  ScratchDirectory root_;
   std::string directory_;
   void* adapter_ = nullptr;
   void* engine_ = nullptr;

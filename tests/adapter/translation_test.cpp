@@ -26,6 +26,15 @@ void Place(GameRecord& game, const char* square, uint8_t piece) {
   game.Board[(square[1] - '1') * 8 + (square[0] - 'a')] = piece;
 }
 
+// Places men given as "Ke1 ke8 Pd5": letter (lower case black), square.
+void Men(GameRecord& game, const char* list) {
+  for (const char* at = list; at[0] != 0 && at[1] != 0 && at[2] != 0; at += at[3] == ' ' ? 4 : 3) {
+    const char upper = at[0] >= 'a' ? char(at[0] - 32) : at[0];
+    const uint8_t piece = uint8_t(strchr(".PNBRQK", upper) - ".PNBRQK");
+    Place(game, at + 1, uint8_t(piece | (at[0] >= 'a' ? HostBlack : 0)));
+  }
+}
+
 uint16_t Code(const char* from, const char* to, int promotion = 0) {
   int f = (from[1] - '1') * 8 + (from[0] - 'a');
   int t = (to[1] - '1') * 8 + (to[0] - 'a');
@@ -72,10 +81,7 @@ TEST_F(Translation, BoardIsWrittenAsPositionText) {
 
 TEST_F(Translation, EnPassantRebuildsBlacksDoubleStep) {
   // White to move, e.p. square e6, black pawn e5, white pawn d5.
-  Place(game, "e1", HostKing);
-  Place(game, "e8", HostBlack + HostKing);
-  Place(game, "e5", HostBlack + HostPawn);
-  Place(game, "d5", HostPawn);
+  Men(game, "Ke1 ke8 pe5 Pd5");
   game.WhiteToMove = 1;
   game.EpSquare = 44;
   game.MoveCount = 1;
@@ -90,10 +96,7 @@ TEST_F(Translation, EnPassantRebuildsBlacksDoubleStep) {
 
 TEST_F(Translation, EnPassantRebuildsWhitesDoubleStep) {
   // Black to move, e.p. square e3, white pawn e4, black pawn f4.
-  Place(game, "e1", HostKing);
-  Place(game, "e8", HostBlack + HostKing);
-  Place(game, "e4", HostPawn);
-  Place(game, "f4", HostBlack + HostPawn);
+  Men(game, "Ke1 ke8 Pe4 pf4");
   game.WhiteToMove = 0;
   game.EpSquare = 20;
   std::vector<std::string> log = Think();
@@ -103,10 +106,7 @@ TEST_F(Translation, EnPassantRebuildsWhitesDoubleStep) {
 }
 
 TEST_F(Translation, ImpossibleEnPassantIsDropped) {
-  Place(game, "e1", HostKing);
-  Place(game, "e8", HostBlack + HostKing);
-  Place(game, "e5", HostBlack + HostPawn);
-  Place(game, "c5", HostPawn);  // not beside e5
+  Men(game, "Ke1 ke8 pe5 Pc5");  // c5 is not beside e5
   game.WhiteToMove = 1;
   game.EpSquare = 44;
   std::vector<std::string> log = Think();
@@ -119,10 +119,7 @@ TEST_F(Translation, ImpossibleEnPassantIsDropped) {
 TEST_F(Translation, EnPassantOnTheEdgeLooksOnlyInward) {
   // a-file pawn: no square left of it may count as a capturer (h-file of
   // the rank below must not be read as a neighbour).
-  Place(game, "e1", HostKing);
-  Place(game, "e8", HostBlack + HostKing);
-  Place(game, "a5", HostBlack + HostPawn);
-  Place(game, "h4", HostPawn);  // e - 9 for e = a6 would be h4
+  Men(game, "Ke1 ke8 pa5 Ph4");  // e - 9 for e = a6 would be h4
   game.WhiteToMove = 1;
   game.EpSquare = 40;
   std::vector<std::string> log = Think();
@@ -140,15 +137,15 @@ TEST_F(Translation, CastlingRightsTheBoardContradictsAreDropped) {
   game.WhiteToMove = 1;
   game.CastlingRights = 15;
   Place(game, "e1", 0);
-  Place(game, "f1", HostKing);
   Place(game, "a8", 0);
+  Men(game, "Kf1");
   std::vector<std::string> log = Think();
   EXPECT_EQ(log[0], "SetPosition 1nbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQ1KNR w k - 0 0");
   EXPECT_EQ(game.CastlingRights, CastleBlackShort);
   // Black king away: both black rights go; nothing left prints "-".
   game.CastlingRights = 15;
   Place(game, "e8", 0);
-  Place(game, "d7", HostBlack + HostKing);
+  Men(game, "kd7");
   log = Think();
   EXPECT_EQ(log[0], "SetPosition 1nbq1bnr/pppkpppp/8/8/8/8/PPPPPPPP/RNBQ1KNR w - - 0 0");
   EXPECT_EQ(game.CastlingRights, 0);
@@ -188,26 +185,21 @@ TEST_F(Translation, PromotionCodesBecomeLetters) {
 
 TEST_F(Translation, TimeControlModes) {
   game.StartsFromInitial = 1;
-  auto setter = [&]() { return Think()[1]; };
-  game.Depth = 0;
-  EXPECT_EQ(setter(), "SetDepth 5");
-  game.Depth = 25;
-  EXPECT_EQ(setter(), "SetDepth 5");
-  game.Depth = 20;
-  EXPECT_EQ(setter(), "SetDepth 20");
-  game.Depth = 1;
-  EXPECT_EQ(setter(), "SetDepth 1");
-  game.TimeMode = TimeModeBlitz;
   game.TimeBase = 300;
   game.Increment = 5;
-  EXPECT_EQ(setter(), "SetBlitz 300 5");
-  game.TimeMode = TimeModeMovesInTime;
   game.MovesToGo = 40;
-  EXPECT_EQ(setter(), "SetTime 40 300");
-  game.TimeMode = 0;
-  EXPECT_EQ(setter(), "SetInfinite");
-  game.TimeMode = 9;
-  EXPECT_EQ(setter(), "SetInfinite");
+  const struct {
+    int32_t Mode, Depth;
+    const char* Call;
+  } cases[] = {{TimeModeDepth, 0, "SetDepth 5"},         {TimeModeDepth, 25, "SetDepth 5"},
+               {TimeModeDepth, 20, "SetDepth 20"},       {TimeModeDepth, 1, "SetDepth 1"},
+               {TimeModeBlitz, 1, "SetBlitz 300 5"},     {TimeModeMovesInTime, 1, "SetTime 40 300"},
+               {0, 1, "SetInfinite"},                    {9, 1, "SetInfinite"}};
+  for (const auto& c : cases) {
+    game.TimeMode = c.Mode;
+    game.Depth = c.Depth;
+    EXPECT_EQ(Think()[1], c.Call) << c.Mode << " " << c.Depth;
+  }
 }
 
 TEST_F(Translation, AnalysisStartIsAnnouncedWithTheHostValues) {

@@ -74,7 +74,7 @@ TEST(DatacompCorruption, DamagedHeadersStayInBounds) {
   // Changes inside the header with the checksum put right again, so that the
   // size fields, distances and code lengths are read as damaged.
   std::vector<uint8_t> file = TableFile(3 * 8192 + 17);
-  uint32_t h = (uint32_t(file[64]) << 24) | (uint32_t(file[65]) << 16) | (uint32_t(file[66]) << 8) | file[67];
+  const uint32_t h = WordAt(file, 64);
   uint64_t state = 2;
   for (int trial = 0; trial < 3000; trial++) {
     std::vector<uint8_t> damaged = file;
@@ -83,11 +83,7 @@ TEST(DatacompCorruption, DamagedHeadersStayInBounds) {
       size_t at = 64 + Next(&state) % (h - 68);
       damaged[at] ^= static_cast<uint8_t>(1u << (Next(&state) % 8));
     }
-    uint32_t dh = (uint32_t(damaged[64]) << 24) | (uint32_t(damaged[65]) << 16) | (uint32_t(damaged[66]) << 8) | damaged[67];
-    if (dh >= 84 && dh <= damaged.size()) {
-      uint32_t sum = Checksum(damaged.data(), dh - 4, 0);
-      for (int i = 0; i < 4; i++) damaged[dh - 4 + i] = static_cast<uint8_t>(sum >> (24 - 8 * i));
-    }
+    Rechecksum(&damaged);
     EXPECT_LE(DecodeEachBlock(damaged, damaged.size()), 0);
   }
 }

@@ -29,6 +29,20 @@ inline int32_t DecodeImage(const std::vector<uint8_t>& file, std::vector<uint8_t
   return kDatacompOk;
 }
 
+// The big-endian word at AT of a file image, and the header length it holds at 64.
+inline uint32_t WordAt(const std::vector<uint8_t>& file, size_t at) {
+  return (uint32_t(file[at]) << 24) | (uint32_t(file[at + 1]) << 16) | (uint32_t(file[at + 2]) << 8) | file[at + 3];
+}
+
+// Puts a correct header checksum back after a deliberate change (when the
+// header length still lies within the file).
+inline void Rechecksum(std::vector<uint8_t>* file) {
+  const uint32_t h = WordAt(*file, 64);
+  if (h < 84 || h > file->size()) return;
+  const uint32_t sum = Checksum(file->data(), h - 4, 0);
+  for (int i = 0; i < 4; i++) (*file)[h - 4 + i] = static_cast<uint8_t>(sum >> (24 - 8 * i));
+}
+
 inline std::vector<uint8_t> RandomBytes(uint32_t seed, size_t length, uint32_t alphabet = 256) {
   std::vector<uint8_t> bytes(length);
   uint64_t state = seed * 0x9E3779B97F4A7C15ull + 1;

@@ -12,17 +12,6 @@ std::vector<uint8_t> SmallFile() {
   return PackOrDie(data);
 }
 
-uint32_t HeaderLengthOf(const std::vector<uint8_t>& file) {
-  return (uint32_t(file[64]) << 24) | (uint32_t(file[65]) << 16) | (uint32_t(file[66]) << 8) | file[67];
-}
-
-// Puts a correct checksum back after a deliberate change.
-void Rechecksum(std::vector<uint8_t>* file) {
-  uint32_t h = HeaderLengthOf(*file);
-  uint32_t sum = Checksum(file->data(), h - 4, 0);
-  for (int i = 0; i < 4; i++) (*file)[h - 4 + i] = static_cast<uint8_t>(sum >> (24 - 8 * i));
-}
-
 int32_t Parse(const std::vector<uint8_t>& file) {
   std::unique_ptr<CompressedHeader> header(new CompressedHeader);
   return ParseCompressedHeader(file.data(), file.size(), file.size(), header.get());
@@ -65,14 +54,14 @@ TEST(DatacompHeader, HeaderLengthIsChecked) {
   EXPECT_EQ(Parse(file), kDatacompErrorHeaderLength);
   // A header longer than the bytes at hand.
   std::unique_ptr<CompressedHeader> header(new CompressedHeader);
-  EXPECT_EQ(ParseCompressedHeader(good.data(), HeaderLengthOf(good) - 1, good.size(), header.get()),
+  EXPECT_EQ(ParseCompressedHeader(good.data(), WordAt(good, 64) - 1, good.size(), header.get()),
             kDatacompErrorShortHeader);
   EXPECT_EQ(ParseCompressedHeader(good.data(), 79, good.size(), header.get()), kDatacompErrorShortHeader);
 }
 
 TEST(DatacompHeader, ChecksumCoversEveryByte) {
   const std::vector<uint8_t> good = SmallFile();
-  uint32_t h = HeaderLengthOf(good);
+  uint32_t h = WordAt(good, 64);
   for (uint32_t at = 80; at < h; at++) {
     std::vector<uint8_t> file = good;
     file[at] ^= 0x10;

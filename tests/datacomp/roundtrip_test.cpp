@@ -35,22 +35,17 @@ std::vector<uint8_t> Periodic(size_t length, size_t period, uint32_t seed) {
 
 }  // namespace
 
-TEST(DatacompRoundTrip, SmallAndDegenerateInputs) {
+TEST(DatacompRoundTrip, SmallDegenerateAndBlockBoundaryInputs) {
   ExpectRoundTrip({});
   ExpectRoundTrip({0x42});
   ExpectRoundTrip({0, 0});
   ExpectRoundTrip(std::vector<uint8_t>(100000, 0));
-  ExpectRoundTrip(std::vector<uint8_t>(8192, 0x7F));
-  ExpectRoundTrip(RandomBytes(1, 1));
   ExpectRoundTrip(RandomBytes(2, 17));
-}
-
-TEST(DatacompRoundTrip, SizesAroundBlockBoundaries) {
-  for (size_t length : {8191u, 8192u, 8193u, 16383u, 16384u, 16385u, 3u * 8192u + 1u}) {
+  for (size_t length : {1u, 8191u, 8192u, 8193u, 16383u, 16384u, 16385u, 3u * 8192u + 1u}) {
     SCOPED_TRACE(length);
     ExpectRoundTrip(RandomBytes(static_cast<uint32_t>(length), length, 4));
     ExpectRoundTrip(RandomBytes(static_cast<uint32_t>(length), length));
-    ExpectRoundTrip(std::vector<uint8_t>(length, 0));
+    ExpectRoundTrip(std::vector<uint8_t>(length, 0x7F));
   }
 }
 
@@ -100,15 +95,10 @@ TEST(DatacompRoundTrip, TableLikeData) {
     std::vector<uint8_t> data;
     SynthesiseTable(variant, &data);
     data.resize(150000);
-    std::vector<uint8_t> file;
-    PackStats stats;
-    ASSERT_EQ(PackData(data.data(), data.size(), nullptr, &file, &stats), kDatacompOk);
-    std::vector<uint8_t> back;
-    ASSERT_EQ(DecodeImage(file, &back), kDatacompOk);
-    EXPECT_TRUE(back == data);
+    ExpectRoundTrip(data);
     // Tables are very repetitive; a compressor that gets far less out of
     // them has lost its copies.
-    EXPECT_LT(file.size(), data.size() / 4);
+    EXPECT_LT(PackOrDie(data).size(), data.size() / 4);
   }
 }
 
@@ -153,13 +143,10 @@ TEST(DatacompRoundTrip, HeaderFieldsAndCheckValues) {
   EXPECT_EQ(CompressedDataLength(header.get()), data.size());
   // Check values: the checksums of each block's data and of its stored bytes.
   for (uint32_t b = 0; b < 4; b++) {
-    auto word = [&](size_t at) {
-      return (uint32_t(file[at]) << 24) | (uint32_t(file[at + 1]) << 16) | (uint32_t(file[at + 2]) << 8) | file[at + 3];
-    };
     uint32_t ulen = BlockLength(header.get(), b);
-    EXPECT_EQ(word(80 + 8 * b), Checksum(data.data() + 8192 * b, ulen, 0));
+    EXPECT_EQ(WordAt(file, 80 + 8 * b), Checksum(data.data() + 8192 * b, ulen, 0));
     uint64_t offset = header->Offsets[b];
-    EXPECT_EQ(word(84 + 8 * b), Checksum(file.data() + offset, header->Offsets[b + 1] - offset, 0));
+    EXPECT_EQ(WordAt(file, 84 + 8 * b), Checksum(file.data() + offset, header->Offsets[b + 1] - offset, 0));
   }
 }
 

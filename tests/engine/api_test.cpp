@@ -2,12 +2,11 @@
 // results, time controls, identity texts and the parameter list.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "../common/test_support.h"
 #include "engine/engine.h"
 
 namespace {
@@ -30,23 +29,13 @@ EngineCallbacks TextRecorder() {
 TEST(EngineExports, SharedLibraryExportsExactlyTheEighteenFunctions) {
   const char* bin = std::getenv("OBRANTULE_BIN");
   ASSERT_NE(bin, nullptr);
-  const std::string command = std::string("nm -D --defined-only '") + bin + "/Obrantule.dll'";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::set<std::string> exported;
-  char line[512];
-  while (std::fgets(line, sizeof line, pipe) != nullptr) {
-    char address[64], kind[8], name[400];
-    if (std::sscanf(line, "%63s %7s %399s", address, kind, name) == 3) exported.insert(name);
-  }
-  ASSERT_EQ(pclose(pipe), 0);
   const std::set<std::string> expected = {
       "ObrantuleInit",          "ObrantuleQuit",           "ObrantuleSetPosition",    "ObrantuleSetStartPosition",
       "ObrantuleEnterMove",     "ObrantuleSetTime",        "ObrantuleSetInfinite",    "ObrantuleSetDepth",
       "ObrantuleSetBlitz",      "ObrantuleAnalyse",        "ObrantuleStopAnalyse",    "ObrantulePonderingOff",
       "ObrantuleNextBest",      "ObrantuleClearHashtable", "ObrantuleGetVersion",     "ObrantuleGetAuthor",
       "ObrantuleGetParamList",  "ObrantuleSetParam"};
-  EXPECT_EQ(exported, expected);
+  EXPECT_EQ(ExportedNames(std::string(bin) + "/Obrantule.dll"), expected);
 }
 
 TEST(EngineInit, ReportsTheTableSizeClass) {
@@ -109,37 +98,23 @@ TEST(EngineIdentity, VersionAuthorAndParameters) {
   EXPECT_EQ(list->Items[0].Value, 0);
 }
 
-TEST(EngineTimeControl, MovesToGo) {
-  const int32_t cases[][4] = {{40, 300, 10, 225}, {20, 300, 13, 150}, {0, 10, 1, 5}, {0, 5, 0, 2}};
+TEST(EngineTimeControl, BudgetsAndLimits) {
+  // {moves to go, seconds} for SetTime (a negative count counts as zero),
+  // {seconds, increment} for SetBlitz: budget and hard limit.
+  const struct {
+    bool Blitz;
+    int32_t A, B, Budget, Hard;
+  } cases[] = {{false, 40, 300, 10, 225}, {false, 20, 300, 13, 150}, {false, 0, 10, 1, 5}, {false, 0, 5, 0, 2},
+               {false, -1, 100, 50, 50},  {false, -1000, 100, 50, 50}, {true, 300, 5, 17, 152},
+               {true, 300, 0, 7, 150},    {true, 10, 1, 1, 5},         {true, 5, 1, 0, 3},   {true, 10, 3, 3, 6}};
   for (const auto& c : cases) {
     FixedDepth = 7;
-    ObrantuleSetTime(c[0], c[1]);
-    EXPECT_EQ(MoveTimeBudget, uint32_t(c[2])) << c[0] << "/" << c[1];
-    EXPECT_EQ(HardTimeLimit, c[3]) << c[0] << "/" << c[1];
+    if (c.Blitz) ObrantuleSetBlitz(c.A, c.B);
+    else ObrantuleSetTime(c.A, c.B);
+    EXPECT_EQ(MoveTimeBudget, uint32_t(c.Budget)) << c.Blitz << " " << c.A << " " << c.B;
+    EXPECT_EQ(HardTimeLimit, c.Hard) << c.Blitz << " " << c.A << " " << c.B;
     EXPECT_EQ(FixedDepth, 0);
   }
-}
-
-TEST(EngineTimeControl, NegativeMoveCountCountsAsZero) {
-  for (int32_t moves : {-1, -2, -3, -1000}) {
-    ObrantuleSetTime(moves, 100);
-    EXPECT_EQ(MoveTimeBudget, 50u);
-    EXPECT_EQ(HardTimeLimit, 50);
-  }
-}
-
-TEST(EngineTimeControl, Blitz) {
-  const int32_t cases[][4] = {{300, 5, 17, 152}, {300, 0, 7, 150}, {10, 1, 1, 5}, {5, 1, 0, 3}, {10, 3, 3, 6}};
-  for (const auto& c : cases) {
-    FixedDepth = 7;
-    ObrantuleSetBlitz(c[0], c[1]);
-    EXPECT_EQ(MoveTimeBudget, uint32_t(c[2])) << c[0] << "+" << c[1];
-    EXPECT_EQ(HardTimeLimit, c[3]) << c[0] << "+" << c[1];
-    EXPECT_EQ(FixedDepth, 0);
-  }
-}
-
-TEST(EngineTimeControl, DepthAndInfinite) {
   ObrantuleSetDepth(6);
   EXPECT_EQ(FixedDepth, 6);
   EXPECT_EQ(MoveTimeBudget, 200000u);

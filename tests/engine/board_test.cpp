@@ -22,12 +22,6 @@ bool BorderIntact(const Board board) {
   return true;
 }
 
-SquareSet SetOf(std::initializer_list<int32_t> squares) {
-  SquareSet s{0, 0};
-  for (int32_t q : squares) s |= SquareBit[q];
-  return s;
-}
-
 }  // namespace
 
 TEST(SetUp, EmptyRanksWithBlackToMoveKeepTheKingSquares) {
@@ -55,40 +49,29 @@ TEST(SetUp, StandardTextAfterE4) {
   EXPECT_EQ(BlackKingSquare, SqE8);
 }
 
-TEST(SetUp, OnlyLowerCaseWMeansWhite) {
+TEST(SetUp, TextForms) {
+  // Only a lower-case "w" (or no side) means white; an empty text is an empty board; a
+  // ninth rank and characters that mean nothing are skipped.
+  const struct {
+    const char* Text;
+    Side ToMove;
+    int32_t Pieces;
+  } cases[] = {{"4k3/8/8/8/8/8/8/4K3 W", Black, 2}, {"4k3/8/8/8/8/8/8/4K3 B", Black, 2},
+               {"4k3/8/8/8/8/8/8/4K3 w", White, 2}, {"4k3/8/8/8/8/8/8/4K3", White, 2},
+               {"", White, 0},                      {"4k3/8/8/8/8/8/8/4K3/8 b", White, 2},
+               {"4k3/8/8/9x0/8/8/8/4K3 w", White, 2}};
   EnsureEngine();
-  SetUpFromText("4k3/8/8/8/8/8/8/4K3 W");
-  EXPECT_EQ(SideToMove, Black);
-  SetUpFromText("4k3/8/8/8/8/8/8/4K3 B");
-  EXPECT_EQ(SideToMove, Black);
-  SetUpFromText("4k3/8/8/8/8/8/8/4K3 w");
-  EXPECT_EQ(SideToMove, White);
-  SetUpFromText("4k3/8/8/8/8/8/8/4K3");
-  EXPECT_EQ(SideToMove, White);
-}
-
-TEST(SetUp, EmptyTextGivesAnEmptyBoard) {
-  EnsureEngine();
-  SetUpStart();
-  SetUpFromText("");
-  EXPECT_EQ(CountPieces(GameBoard), 0);
-  EXPECT_EQ(SideToMove, White);
-  EXPECT_TRUE(BorderIntact(GameBoard));
-}
-
-TEST(SetUp, NineRanksStopAtTheEighthSlash) {
-  EnsureEngine();
-  SetUpFromText("4k3/8/8/8/8/8/8/4K3/8 b");
-  EXPECT_EQ(SideToMove, White);
-  EXPECT_EQ(GameBoard[SqE1], King);
-  EXPECT_EQ(GameBoard[SqE8], -King);
-}
-
-TEST(SetUp, OtherCharactersAreSkipped) {
-  EnsureEngine();
-  SetUpFromText("4k3/8/8/9x0/8/8/8/4K3 w");
-  EXPECT_EQ(CountPieces(GameBoard), 2);
-  EXPECT_EQ(GameBoard[SqE1], King);
+  for (const auto& c : cases) {
+    SetUpStart();
+    SetUpFromText(c.Text);
+    EXPECT_EQ(SideToMove, c.ToMove) << c.Text;
+    EXPECT_EQ(CountPieces(GameBoard), c.Pieces) << c.Text;
+    EXPECT_TRUE(BorderIntact(GameBoard)) << c.Text;
+    if (c.Pieces == 2) {
+      EXPECT_EQ(GameBoard[SqE1], King) << c.Text;
+      EXPECT_EQ(GameBoard[SqE8], -King) << c.Text;
+    }
+  }
 }
 
 TEST(SetUp, OverlongRanksAndTooManyPlacementsStayOnTheBoard) {
@@ -190,79 +173,6 @@ TEST(SetUp, RecountMaterialOfTheStartPosition) {
   EXPECT_EQ(PieceMaterial[0], 500);
   EXPECT_EQ(MaterialBalance[0], -(500 - 400));  // black to move
   BothSidesHavePieces = 1;
-}
-
-TEST(SetUp, RecomputeSetsAndKingSquares) {
-  EnsureEngine();
-  SetUpFromText("4k3/8/8/8/8/8/8/2K4R w");
-  std::memcpy(SearchBoard, GameBoard, sizeof(Board));
-  RecomputeSets();
-  EXPECT_EQ(WhiteKingSquare, 23);
-  EXPECT_EQ(BlackKingSquare, 95);
-  EXPECT_TRUE(WhiteRooks == SquareBit[28]);
-  EXPECT_TRUE(AllOccupied == SetOf({23, 28, 95}));
-  EXPECT_EQ(PieceCount[WhiteIndex], 1);
-  EXPECT_EQ(PieceCount[BlackIndex], 0);
-}
-
-TEST(Tables, FirstBitLookups) {
-  EnsureEngine();
-  EXPECT_EQ(LowSquareTable[0x8001], 21);
-  EXPECT_EQ(HighSquareTable[0x8001], 38);
-  EXPECT_EQ(LowestSquare(SquareBit[98]), 98);
-  EXPECT_EQ(HighestSquare(SetOf({21, 55, 98})), 98);
-  EXPECT_EQ(LowestSquare(SetOf({55, 98})), 55);
-  for (int32_t b = 0; b < 64; ++b) {
-    EXPECT_EQ(SquareToBit[BitToSquare[b]], b);
-    SquareSet single = MakeSet(uint64_t(1) << b);
-    EXPECT_EQ(LowestSquare(single), BitToSquare[b]);
-    EXPECT_EQ(HighestSquare(single), BitToSquare[b]);
-  }
-  EXPECT_EQ(SquareToBit[20], 255);
-  EXPECT_TRUE(IsEmpty(SquareBit[29]));
-  EXPECT_TRUE(SquareBitClear[29] == (~SquareSet{0, 0}));
-}
-
-TEST(Tables, BetweenAndLines) {
-  EnsureEngine();
-  EXPECT_TRUE(BetweenTable[21][98] == SetOf({32, 43, 54, 65, 76, 87}));
-  EXPECT_TRUE(BetweenTable[21][28] == SetOf({22, 23, 24, 25, 26, 27}));
-  EXPECT_TRUE(IsEmpty(BetweenTable[21][32]));
-  EXPECT_TRUE(IsEmpty(BetweenTable[55][55]));
-  EXPECT_TRUE(BetweenTable[91][21] == SetOf({31, 41, 51, 61, 71, 81}));
-  EXPECT_EQ(CountSquares(RookLineMask[55]), 14);
-  EXPECT_EQ(CountSquares(BishopLineMask[21]), 7);
-  EXPECT_EQ(CountSquares(BishopLineMask[55]), 13);
-  EXPECT_TRUE(KnightMask[21] == SetOf({42, 33}));
-  EXPECT_TRUE(IsEmpty(KnightMask[20]));
-  EXPECT_TRUE(WhitePawnAttackMask[55] == SetOf({64, 66}));
-  EXPECT_TRUE(BlackPawnAttackMask[55] == SetOf({44, 46}));
-  EXPECT_TRUE(IsEmpty(WhitePawnAttackMask[21]));  // rank 1 holds no pawn
-  EXPECT_TRUE(WhitePawnAttackMask[31] == SetOf({42}));
-  EXPECT_TRUE(FileUpMask[55] == SetOf({55, 65, 75, 85, 95}));
-  EXPECT_TRUE(FileDownMask[55] == SetOf({55, 45, 35, 25}));
-  EXPECT_TRUE(NotFileA == ~SetOf({21, 31, 41, 51, 61, 71, 81, 91}));
-  EXPECT_EQ(AdjacentTable[55][66], 1);
-  EXPECT_EQ(AdjacentTable[55][57], 0);
-  EXPECT_EQ(RankOf[55], 3);
-  EXPECT_EQ(FileOf[55], 5);
-  EXPECT_EQ(KingDistance[21][98], 7);
-  EXPECT_EQ(KingDistance[55][66], 1);
-}
-
-TEST(Tables, PawnRaces) {
-  EnsureEngine();
-  // White pawn a5 (51), black king h8 (98): the queening square a8 is 7 away,
-  // the pawn needs 3: the pawn runs. With the king on b6 (72) it does not.
-  EXPECT_TRUE(Intersects(WhitePawnRace[98], SquareBit[61]));
-  EXPECT_FALSE(Intersects(WhitePawnRace[72], SquareBit[61]));
-  // Black pawn h4 (58), white king a1 (21): h1 is 7 away, the pawn needs 3.
-  EXPECT_TRUE(Intersects(BlackPawnRace[21], SquareBit[58]));
-  EXPECT_FALSE(Intersects(BlackPawnRace[37], SquareBit[58]));
-  for (int32_t s = 21; s <= 98; ++s) {
-    EXPECT_TRUE(IsEmpty(WhitePawnRaceLate[s] & ~WhitePawnRace[s]));
-    EXPECT_TRUE(IsEmpty(BlackPawnRaceLate[s] & ~BlackPawnRace[s]));
-  }
 }
 
 TEST(Tables, KeysAreFixed31BitNumbers) {

@@ -1,8 +1,10 @@
 // Helpers shared by the engine tests.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/engine.h"
 #include "engine/perft.h"
@@ -47,4 +49,27 @@ inline int32_t Enter(const char* text) {
   std::strncpy(buffer, text, sizeof buffer - 1);
   buffer[sizeof buffer - 1] = '\0';
   return EnterGameMove(buffer);
+}
+
+// A part of the engine's state, compared byte for byte.
+struct StatePart {
+  const char* Name;
+  const void* At;
+  size_t Size;
+};
+typedef std::vector<std::vector<uint8_t>> StateCopy;
+
+inline StateCopy CopyState(const std::vector<StatePart>& parts) {
+  StateCopy copy;
+  for (const StatePart& part : parts)
+    copy.emplace_back(static_cast<const uint8_t*>(part.At), static_cast<const uint8_t*>(part.At) + part.Size);
+  return copy;
+}
+
+// The names of the parts that differ from the copy; empty when none does.
+inline std::string ChangedParts(const StateCopy& copy, const std::vector<StatePart>& parts) {
+  std::string changed;
+  for (size_t i = 0; i < parts.size(); ++i)
+    if (std::memcmp(copy[i].data(), parts[i].At, parts[i].Size) != 0) changed += std::string(parts[i].Name) + " ";
+  return changed;
 }

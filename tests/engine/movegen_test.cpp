@@ -14,6 +14,14 @@ struct Written {
   int32_t Score, Flag, Extra, Captured;
 };
 
+// The moves generated at the current ply.
+std::vector<Written> Listed() {
+  std::vector<Written> out;
+  for (int32_t i = ListStart[Ply]; i < ListStart[Ply + 1]; ++i)
+    out.push_back({MoveText(i), MoveList[i].Score, MoveList[i].Flag, MoveList[i].Extra, MoveList[i].Captured});
+  return out;
+}
+
 // Generates at the given ply (stacks below copied from ply 0).
 std::vector<Written> GenerateAt(int32_t ply) {
   for (int32_t p = 1; p <= ply; ++p) {
@@ -24,9 +32,7 @@ std::vector<Written> GenerateAt(int32_t ply) {
   Ply = ply;
   ListStart[Ply] = 0;
   GenerateAtPly();
-  std::vector<Written> out;
-  for (int32_t i = ListStart[Ply]; i < ListStart[Ply + 1]; ++i)
-    out.push_back({MoveText(i), MoveList[i].Score, MoveList[i].Flag, MoveList[i].Extra, MoveList[i].Captured});
+  const std::vector<Written> out = Listed();
   Ply = 0;
   return out;
 }
@@ -207,9 +213,7 @@ TEST(MoveGeneration, EnPassantFromBothSides) {
   GenerateAtPly();
   MakeMove(FindMove("d7d5"));
   GenerateAtPly();
-  std::vector<Written> moves;
-  for (int32_t i = ListStart[Ply]; i < ListStart[Ply + 1]; ++i)
-    moves.push_back({MoveText(i), MoveList[i].Score, MoveList[i].Flag, MoveList[i].Extra, MoveList[i].Captured});
+  const std::vector<Written> moves = Listed();
   const Written* fromE = Find(moves, "e5d6");
   const Written* fromC = Find(moves, "c5d6");
   ASSERT_NE(fromE, nullptr);

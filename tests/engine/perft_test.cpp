@@ -2,11 +2,10 @@
 // the legality test together.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "../common/test_support.h"
 #include "engine/engine.h"
 #include "engine/perft.h"
 #include "engine_test_util.h"
@@ -109,18 +108,11 @@ TEST(PerftSlow, EnPassantAndPromotionLinesDeeper) {
 
 namespace {
 
-// Runs obrantule-dev with ARGS; returns its exit status and standard output.
+// Runs obrantule-dev with ARGS; answers its exit status, the output in OUTPUT.
 int RunDevTool(const std::string& args, std::string& output) {
-  const char* bin = std::getenv("OBRANTULE_BIN");
-  if (bin == nullptr) return -1;
-  const std::string command = std::string("'") + bin + "/obrantule-dev' " + args + " 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return -1;
-  char buffer[4096];
-  size_t n;
-  output.clear();
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  return pclose(pipe);
+  int status = -1;
+  output = RunProgram("obrantule-dev", args, &status, true);
+  return status;
 }
 
 }  // namespace

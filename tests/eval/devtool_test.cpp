@@ -2,35 +2,15 @@
 // for the position set up as an analysis sets it up.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "../common/test_support.h"
 #include "evaltestsupport.h"
 
 namespace {
 
-// Runs obrantule-dev with the arguments; returns its output and exit status.
 std::string RunDevTool(const std::string& arguments, int& status) {
-  const char* bin = std::getenv("OBRANTULE_BIN");
-  const std::string command = std::string(bin ? bin : "build/bin") + "/obrantule-dev " + arguments + " 2>&1";
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    status = -1;
-    return output;
-  }
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  status = pclose(pipe);
-  return output;
-}
-
-std::string LastLine(const std::string& text) {
-  const size_t end = text.find_last_not_of('\n');
-  if (end == std::string::npos) return "";
-  const size_t start = text.rfind('\n', end);
-  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+  return RunProgram("obrantule-dev", arguments, &status);
 }
 
 TEST(EvalDevTool, LastLineIsTheEvaluation) {

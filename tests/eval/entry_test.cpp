@@ -14,58 +14,37 @@ int32_t EvaluateWith(int32_t pieceMaterial, int32_t balance, int32_t alpha, int3
   return Evaluate(alpha, beta);
 }
 
-TEST(EvalEntry, LazyExitAboveHighMaterialUsesMargin220) {
-  SetPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EXPECT_EQ(EvaluateWith(2781, -221, 0, 1), -221);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathLazy);
-  EvaluateWith(2781, -220, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-  EXPECT_EQ(EvaluateWith(2781, 222, 0, 1), 222);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathLazy);
-  EvaluateWith(2781, 221, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-}
-
-TEST(EvalEntry, LazyExitMiddleMaterialUsesMargin365WithoutGuardPawns) {
-  SetPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EvaluateWith(2780, -221, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-  EvaluateWith(2780, -365, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-  EXPECT_EQ(EvaluateWith(2780, -366, 0, 1), -366);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathLazy);
-  EXPECT_EQ(EvaluateWith(1801, 367, 0, 1), 367);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathLazy);
-}
-
-TEST(EvalEntry, NoLazyExitAtOrBelow1800) {
-  SetPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EvaluateWith(1800, -20000, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-  EvaluateWith(1800, 20000, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-}
-
-TEST(EvalEntry, GuardPawnsForceMargin965) {
-  // A white pawn on e7 (white guard set).
-  SetPosition("rnbqkbnr/ppppPppp/8/8/8/8/PPPP1PPP/RNBQKBNR w KQkq - 0 1");
-  EvaluateWith(2000, -366, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-  EvaluateWith(2000, -965, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-  EXPECT_EQ(EvaluateWith(2000, -966, 0, 1), -966);
-  // A white pawn on a6 guards too; one on d7 does not.
-  SetPosition("rnbqkbnr/1ppppppp/P7/8/8/8/1PPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EvaluateWith(2000, -366, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-  SetPosition("rnbqkbnr/pppPpppp/8/8/8/8/PPP1PPPP/RNBQKBNR w KQkq - 0 1");
-  EXPECT_EQ(EvaluateWith(2000, -366, 0, 1), -366);
-  // A black pawn on e4 (black guard set) and one on d4 (not in it).
-  SetPosition("rnbqkbnr/pppp1ppp/8/8/4p3/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EvaluateWith(2000, 367, 0, 1);
-  EXPECT_EQ(LastEvalTerms.Path, EvalPathMiddlegame);
-  SetPosition("rnbqkbnr/ppp1pppp/8/8/3p4/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EXPECT_EQ(EvaluateWith(2000, 367, 0, 1), 367);
+TEST(EvalEntry, LazyExitMargins) {
+  // Margin 220 above 2780 of piece material; 365 down to 1801 unless a
+  // guard pawn stands (white e7 or a6, black e4), then 965; none at or
+  // below 1800. The exit returns the material balance.
+  const char* const start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+  const char* const whiteE7 = "rnbqkbnr/ppppPppp/8/8/8/8/PPPP1PPP/RNBQKBNR w KQkq - 0 1";
+  const char* const whiteA6 = "rnbqkbnr/1ppppppp/P7/8/8/8/1PPPPPPP/RNBQKBNR w KQkq - 0 1";
+  const char* const whiteD7 = "rnbqkbnr/pppPpppp/8/8/8/8/PPP1PPPP/RNBQKBNR w KQkq - 0 1";
+  const char* const blackE4 = "rnbqkbnr/pppp1ppp/8/8/4p3/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+  const char* const blackD4 = "rnbqkbnr/ppp1pppp/8/8/3p4/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+  const struct {
+    const char* Text;
+    int32_t PieceMaterial, Balance;
+    bool Lazy;
+  } cases[] = {
+      {start, 2781, -221, true},    {start, 2781, -220, false},  {start, 2781, 222, true},
+      {start, 2781, 221, false},    {start, 2780, -221, false},  {start, 2780, -365, false},
+      {start, 2780, -366, true},    {start, 1801, 367, true},    {start, 1800, -20000, false},
+      {start, 1800, 20000, false},  {whiteE7, 2000, -366, false}, {whiteE7, 2000, -965, false},
+      {whiteE7, 2000, -966, true},  {whiteA6, 2000, -366, false}, {whiteD7, 2000, -366, true},
+      {blackE4, 2000, 367, false},  {blackD4, 2000, 367, true},
+  };
+  for (const auto& c : cases) {
+    SetPosition(c.Text);
+    const int32_t score = EvaluateWith(c.PieceMaterial, c.Balance, 0, 1);
+    EXPECT_EQ(LastEvalTerms.Path, c.Lazy ? EvalPathLazy : EvalPathMiddlegame)
+        << c.Text << " " << c.PieceMaterial << " " << c.Balance;
+    if (c.Lazy) {
+      EXPECT_EQ(score, c.Balance) << c.Text << " " << c.PieceMaterial << " " << c.Balance;
+    }
+  }
 }
 
 TEST(EvalEntry, BareMinorPiecesEachSideIsADeadDraw) {

@@ -31,6 +31,14 @@ PawnCacheEntry& CurrentPawnSlot() {
   return PawnCache[(PawnKingKey.Index ^ SideKeyOf(SideToMove)) & PawnCacheMask];
 }
 
+void ExpectTerms(const std::vector<TermCase>& cases, void (*setUp)(const char*)) {
+  for (const TermCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    setUp(c.Text);
+    EXPECT_EQ(LastEvalTerms.*c.Term, c.Expected);
+  }
+}
+
 namespace {
 
 void Walk(std::mt19937& rng, int32_t depth, const std::function<void()>& visit) {

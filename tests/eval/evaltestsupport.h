@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "engine/engine.h"
 #include "engine/eval.h"
@@ -21,6 +24,17 @@ int32_t EvaluateRoot();
 
 // The pawn cache slot of the current position (pawn-and-king key, side to move).
 PawnCacheEntry& CurrentPawnSlot();
+
+// A hand-computed evaluation term: the term of LastEvalTerms after the
+// position is set up and evaluated, and its expected value.
+struct TermCase {
+  const char* Text;
+  int32_t EvalTerms::*Term;
+  int32_t Expected;
+};
+
+// Sets up and evaluates every case with SET_UP and checks its term.
+void ExpectTerms(const std::vector<TermCase>& cases, void (*setUp)(const char*));
 
 // Random legal play: from the current root position, walks `walks` random
 // paths of up to `depth` plies (depth <= 40) and calls visit at every node

@@ -21,6 +21,47 @@ void Again() {
   EvaluateRoot();
 }
 
+TEST(Middlegame, PieceTerms) {
+  ExpectTerms(
+      {
+          // Nf5 attacks Kg7 and Rd6 and is not attacked: 10 - 2*2 + 120 + outpost 3.
+          {"8/6k1/3r3p/5Np1/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 10 - 4 + 120 + 3},
+          // With the pawn on g6 instead of g5 it attacks f5: no fork and no outpost.
+          {"8/6k1/3r2pp/5N2/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 10 - 4},
+          // Outpost supported by a pawn, and black's mirror.
+          {"k7/pp6/8/4N3/3P4/8/8/7K w - - 0 1", &EvalTerms::KnightsWhite, 12 - 2 * 4 + 4 + 8},
+          {"7k/8/8/3p4/4n3/8/PP6/K7 w - - 0 1", &EvalTerms::KnightsBlack, -(12 - 2 * 4 + 4 + 8)},
+          // Nb1 with Ra1: table -5, distance 7 to the king, -8.
+          {"4k3/pppppppp/8/8/8/8/PPPPPPPP/RN2K3 w - - 0 1", &EvalTerms::KnightsWhite, -5 - 2 * 7 - 8},
+          // Trapped bishop; not when b6 is defended only by the king, nor
+          // without a black pawn on b7 or b6; black's mirror.
+          {"4k3/B1p5/1p6/8/8/8/8/4K3 w - - 0 1", &EvalTerms::BishopsWhite, 2 - 4 - 140},
+          {"8/B7/1pk5/8/8/8/8/4K3 w - - 0 1", &EvalTerms::BishopsWhite, 2 - 2},
+          {"4k3/B7/8/8/8/8/8/4K3 w - - 0 1", &EvalTerms::BishopsWhite, 2 - 4},
+          {"4k3/8/8/8/8/6P1/5P1b/4K3 w - - 0 1", &EvalTerms::BishopsBlack, -(2 - 3 - 140)},
+          // Blocking the centre pawn; fianchetto for both sides; the pair.
+          {"4k3/8/8/8/8/3B4/3P4/4K3 w - - 0 1", &EvalTerms::BishopsWhite, 20 - 5 - 20},
+          {"4k3/8/8/8/8/8/5PBP/6K1 w - - 0 1", &EvalTerms::BishopsWhite, 8 - 6 + 4},
+          {"6k1/5pbp/8/8/8/8/8/4K3 w - - 0 1", &EvalTerms::BishopsBlack, -(8 - 6 + 4)},
+          {"4k3/8/8/8/8/8/8/2B1KB2 w - - 0 1", &EvalTerms::BishopsWhite, (2 - 7) + (2 - 7) + 15},
+          // Doubled rooks on an open file, both colours.
+          {"7k/6pp/8/8/8/8/3R4/3R2K1 w - - 0 1", &EvalTerms::RooksWhite, 2 * (24 + 17)},
+          {"3r2k1/3r4/8/8/8/8/6PP/7K w - - 0 1", &EvalTerms::RooksBlack, -2 * (24 + 17)},
+          // A rook boxed in by its king.
+          {"k7/pp5p/8/8/8/8/7P/6KR w - - 0 1", &EvalTerms::RooksWhite, -20},
+          // Ra1 behind the passed a5 (rank index 4): 2*4 + 4; the file has no
+          // black pawn but a white pawn ahead of the rook, so no +8.
+          {"4k3/5ppp/8/P7/8/8/8/R5K1 w - - 0 1", &EvalTerms::RooksWhite, 8 + 4},
+          // Black king g8 without pawns on g or h: Rg1 on the open g-file
+          // scores 24, near the king 6 + 4.
+          {"6k1/ppp5/8/8/8/8/PPP5/K5R1 w - - 0 1", &EvalTerms::RooksWhite, 24 + 10},
+          // The seventh rank: one rook, two rooks.
+          {"6k1/R4ppp/8/8/8/8/8/K7 w - - 0 1", &EvalTerms::RooksWhite, 24 + 12},
+          {"6k1/RR3ppp/8/8/8/8/8/K7 w - - 0 1", &EvalTerms::RooksWhite, 24 + 24 + 12 + 35},
+      },
+      Middlegame);
+}
+
 TEST(Middlegame, CastlingStatus) {
   Middlegame("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1");
   EXPECT_EQ(LastEvalTerms.KingWhite, -28);
@@ -44,101 +85,17 @@ TEST(Middlegame, CastlingStatus) {
 
 TEST(Middlegame, FileCoverAtTheKing) {
   // White king g1 with pawns f2, h2 (g-file open); black has a queen: 16.
-  Middlegame("q3k3/pppppppp/8/8/8/8/5P1P/6K1 w - - 0 1");
-  CastledFlags[0][WhiteIndex] = 1;
-  CastledFlags[0][BlackIndex] = 1;
-  Again();
-  EXPECT_EQ(LastEvalTerms.KingWhite, -16);
-  // Without the black queen: 8. On the h-file the empty column beside it counts.
-  Middlegame("4k3/pppppppp/8/8/8/8/6P1/7K w - - 0 1");
-  CastledFlags[0][WhiteIndex] = 1;
-  CastledFlags[0][BlackIndex] = 1;
-  Again();
-  EXPECT_EQ(LastEvalTerms.KingWhite, -16);
+  // Without the black queen: 8; on the h-file the empty column beside it counts.
+  for (const char* text : {"q3k3/pppppppp/8/8/8/8/5P1P/6K1 w - - 0 1", "4k3/pppppppp/8/8/8/8/6P1/7K w - - 0 1"}) {
+    Middlegame(text);
+    CastledFlags[0][WhiteIndex] = 1;
+    CastledFlags[0][BlackIndex] = 1;
+    Again();
+    EXPECT_EQ(LastEvalTerms.KingWhite, -16) << text;
+  }
 }
 
-TEST(Middlegame, KnightForkOfKingAndRook) {
-  // Nf5 attacks Kg7 and Rd6 and is not attacked: 10 - 2*2 + 120 + outpost 3.
-  Middlegame("8/6k1/3r3p/5Np1/8/8/8/K7 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.KnightsWhite, 10 - 4 + 120 + 3);
-  // With the pawn on g6 instead of g5 it attacks f5: no fork and no outpost.
-  Middlegame("8/6k1/3r2pp/5N2/8/8/8/K7 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.KnightsWhite, 10 - 4);
-}
-
-TEST(Middlegame, KnightOutpostSupportedByPawn) {
-  Middlegame("k7/pp6/8/4N3/3P4/8/8/7K w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.KnightsWhite, 12 - 2 * 4 + 4 + 8);
-  // Black's mirror: knight e4 supported by d5.
-  Middlegame("7k/8/8/3p4/4n3/8/PP6/K7 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.KnightsBlack, -(12 - 2 * 4 + 4 + 8));
-}
-
-TEST(Middlegame, KnightNextToCornerRook) {
-  // Nb1 with Ra1: table -5, distance 7 to the king, -8.
-  Middlegame("4k3/pppppppp/8/8/8/8/PPPPPPPP/RN2K3 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.KnightsWhite, -5 - 2 * 7 - 8);
-}
-
-TEST(Middlegame, TrappedBishop) {
-  Middlegame("4k3/B1p5/1p6/8/8/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.BishopsWhite, 2 - 4 - 140);
-  // b6 defended only by the black king: no penalty.
-  Middlegame("8/B7/1pk5/8/8/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.BishopsWhite, 2 - 2);
-  // No black pawn on b7 or b6: no trapped term.
-  Middlegame("4k3/B7/8/8/8/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.BishopsWhite, 2 - 4);
-  // Black's mirror: Bh2 with a white pawn on g3 defended by f2.
-  Middlegame("4k3/8/8/8/8/6P1/5P1b/4K3 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.BishopsBlack, -(2 - 3 - 140));
-}
-
-TEST(Middlegame, BishopBlockingCentrePawnAndFianchetto) {
-  Middlegame("4k3/8/8/8/8/3B4/3P4/4K3 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.BishopsWhite, 20 - 5 - 20);
-  Middlegame("4k3/8/8/8/8/8/5PBP/6K1 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.BishopsWhite, 8 - 6 + 4);
-  Middlegame("6k1/5pbp/8/8/8/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.BishopsBlack, -(8 - 6 + 4));
-}
-
-TEST(Middlegame, BishopPair) {
-  Middlegame("4k3/8/8/8/8/8/8/2B1KB2 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.BishopsWhite, (2 - 7) + (2 - 7) + 15);
-}
-
-TEST(Middlegame, DoubledRooksOnAnOpenFile) {
-  Middlegame("7k/6pp/8/8/8/8/3R4/3R2K1 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.RooksWhite, 2 * (24 + 17));
-  Middlegame("3r2k1/3r4/8/8/8/8/6PP/7K w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.RooksBlack, -2 * (24 + 17));
-}
-
-TEST(Middlegame, RookBoxedInByItsKing) {
-  Middlegame("k7/pp5p/8/8/8/8/7P/6KR w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.RooksWhite, -20);
-}
-
-TEST(Middlegame, RookBehindPassedPawn) {
-  // Ra1 behind the passed a5 (rank index 4): 2*4 + 4; the file has no black
-  // pawn but a white pawn ahead of the rook, so no +8.
-  Middlegame("4k3/5ppp/8/P7/8/8/8/R5K1 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.RooksWhite, 8 + 4);
-}
-
-TEST(Middlegame, RookNearTheOpenKing) {
-  // Black king g8, no black pawn on g or h: OpenB = 2. Rg1 on the open
-  // g-file: 24, near the king 6 + 4.
-  Middlegame("6k1/ppp5/8/8/8/8/PPP5/K5R1 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.RooksWhite, 24 + 10);
-}
-
-TEST(Middlegame, SeventhRank) {
-  Middlegame("6k1/R4ppp/8/8/8/8/8/K7 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.RooksWhite, 24 + 12);
-  Middlegame("6k1/RR3ppp/8/8/8/8/8/K7 w - - 0 1");
-  EXPECT_EQ(LastEvalTerms.RooksWhite, 24 + 24 + 12 + 35);
+TEST(Middlegame, QueenOnTheSeventh) {
   Middlegame("6k1/RRQ2ppp/8/8/8/8/8/K7 w - - 0 1");
   CastledFlags[0][WhiteIndex] = 1;
   Again();

@@ -54,70 +54,59 @@ TEST(PawnStructure, BlackShelterMirrors) {
   EXPECT_EQ(LastEvalTerms.ShelterBlack, -(16 + 6 + 8));
 }
 
+void FreshMiddlegame(const char* text) {
+  SetMiddlegame(text);
+  EvaluateFresh();
+}
+
 TEST(PawnStructure, WeakPawnDependsOnKnightsWatchingItsStopSquare) {
-  SetMiddlegame("4k3/8/8/8/3n1n2/3P4/4P3/4K3 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_TRUE(Intersects(WhiteWeak, SquareBit[35]));
-  SetMiddlegame("4k3/8/8/8/3n1n2/3P4/3NPN2/4K3 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_FALSE(Intersects(WhiteWeak, SquareBit[35]));
-  // One defender against two attackers is not enough.
-  SetMiddlegame("4k3/8/8/8/3n1n2/3P4/3NP3/4K3 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_TRUE(Intersects(WhiteWeak, SquareBit[35]));
+  // e2's stop square: weak against two knights unless two defend it.
+  const std::pair<const char*, bool> cases[] = {{"4k3/8/8/8/3n1n2/3P4/4P3/4K3 w - - 0 1", true},
+                                                {"4k3/8/8/8/3n1n2/3P4/3NPN2/4K3 w - - 0 1", false},
+                                                {"4k3/8/8/8/3n1n2/3P4/3NP3/4K3 w - - 0 1", true}};
+  for (const auto& c : cases) {
+    FreshMiddlegame(c.first);
+    EXPECT_EQ(Intersects(WhiteWeak, SquareBit[35]), c.second) << c.first;
+  }
 }
 
-TEST(PawnStructure, DoubledIsolatedPawnsOnAnOpenFile) {
-  // c2 (table 0) and c3 (table 8): each weak 11, isolated 9 + 8, doubled 10.
-  SetMiddlegame("4k3/1p1p4/8/8/8/2P5/2P5/4K3 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_EQ(LastEvalTerms.PawnsWhite, (0 - 38) + (8 - 38));
-  EXPECT_TRUE(IsEmpty(WhitePassed));
-  EXPECT_EQ(WhiteWeak, SquareBit[33] | SquareBit[43]);
+TEST(PawnStructure, PawnTerms) {
+  ExpectTerms(
+      {
+          // c2 (table 0) and c3 (table 8): each weak 11, isolated 9 + 8,
+          // doubled 10; and black's mirror.
+          {"4k3/1p1p4/8/8/8/2P5/2P5/4K3 w - - 0 1", &EvalTerms::PawnsWhite, (0 - 38) + (8 - 38)},
+          {"4k3/2p5/2p5/8/8/8/1P1P4/4K3 w - - 0 1", &EvalTerms::PawnsBlack, -((0 - 38) + (8 - 38))},
+          // d7: 32 + 8*6 + 6 + 6 + 12 + 6; e6 (passed, not weak: d7 is beside
+          // its stop square): 30 + 8*5; and black's mirror.
+          {"k7/3P4/4P3/8/8/8/8/6K1 w - - 0 1", &EvalTerms::PawnsWhite, (32 + 48 + 30) + (30 + 40)},
+          {"6k1/8/8/8/8/4p3/3p4/K7 w - - 0 1", &EvalTerms::PawnsBlack, -((32 + 48 + 30) + (30 + 40))},
+      },
+      FreshMiddlegame);
 }
 
-TEST(PawnStructure, ProtectedPassedPawnOnTheSeventh) {
-  // d7: 32 + 8*6 + 6 + 6 + 12 + 6; e6 (passed, not weak: d7 is beside its stop square): 30 + 8*5.
-  SetMiddlegame("k7/3P4/4P3/8/8/8/8/6K1 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_EQ(LastEvalTerms.PawnsWhite, (32 + 48 + 30) + (30 + 40));
-  EXPECT_EQ(WhitePassed, SquareBit[84] | SquareBit[75]);
-  EXPECT_TRUE(IsEmpty(WhiteWeak));
-}
-
-TEST(PawnStructure, PawnAttackedByEnemyPawnIsNotPassed) {
-  SetMiddlegame("4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_TRUE(IsEmpty(WhitePassed));
-  EXPECT_TRUE(IsEmpty(BlackPassed));
-  SetMiddlegame("4k3/8/8/2p5/4P3/8/8/4K3 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_EQ(WhitePassed, SquareBit[55]);
-  EXPECT_EQ(BlackPassed, SquareBit[63]);
-}
-
-TEST(PawnStructure, BlackPawnsMirrorWhite) {
-  // The mirror image of the doubled isolated pair and of the protected passer.
-  SetMiddlegame("4k3/2p5/2p5/8/8/8/1P1P4/4K3 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_EQ(LastEvalTerms.PawnsBlack, -((0 - 38) + (8 - 38)));
-  SetMiddlegame("6k1/8/8/8/8/4p3/3p4/K7 w - - 0 1");
-  EvaluateRoot();
-  EXPECT_EQ(LastEvalTerms.PawnsBlack, -((32 + 48 + 30) + (30 + 40)));
-}
-
-TEST(PawnCache, HitRestoresScoreAndSets) {
-  SetMiddlegame("r1bqk2r/pp2bppp/2n1pn2/2pp4/3P4/2PBPN2/PP1N1PPP/R1BQK2R w KQkq - 0 1");
-  const int32_t first = EvaluateRoot();
-  ASSERT_EQ(LastEvalTerms.PawnCacheHit, 0);
-  const EvalTerms computed = LastEvalTerms;
-  const SquareSet sets[6] = {WhitePassed, BlackPassed, WhitePawnAttacks, BlackPawnAttacks, WhiteWeak, BlackWeak};
-  WhitePassed = BlackPassed = WhitePawnAttacks = BlackPawnAttacks = WhiteWeak = BlackWeak = SquareSet{~0u, ~0u};
-  EXPECT_EQ(EvaluateRoot(), first);
-  EXPECT_EQ(LastEvalTerms.PawnCacheHit, 1);
-  EXPECT_EQ(LastEvalTerms.PawnScore, computed.PawnScore);
-  const SquareSet again[6] = {WhitePassed, BlackPassed, WhitePawnAttacks, BlackPawnAttacks, WhiteWeak, BlackWeak};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(sets[i], again[i]) << "set " << i;
+TEST(PawnStructure, PassedAndWeakSets) {
+  EngineReady();  // the square tables below are filled at start-up
+  const SquareSet none{0, 0};
+  const struct {
+    const char* Text;
+    const SquareSet* Set;
+    SquareSet Expected;
+  } cases[] = {
+      {"4k3/1p1p4/8/8/8/2P5/2P5/4K3 w - - 0 1", &WhitePassed, none},
+      {"4k3/1p1p4/8/8/8/2P5/2P5/4K3 w - - 0 1", &WhiteWeak, SquareBit[33] | SquareBit[43]},
+      {"k7/3P4/4P3/8/8/8/8/6K1 w - - 0 1", &WhitePassed, SquareBit[84] | SquareBit[75]},
+      {"k7/3P4/4P3/8/8/8/8/6K1 w - - 0 1", &WhiteWeak, none},
+      // A pawn attacked by an enemy pawn is not passed.
+      {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", &WhitePassed, none},
+      {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", &BlackPassed, none},
+      {"4k3/8/8/2p5/4P3/8/8/4K3 w - - 0 1", &WhitePassed, SquareBit[55]},
+      {"4k3/8/8/2p5/4P3/8/8/4K3 w - - 0 1", &BlackPassed, SquareBit[63]},
+  };
+  for (const auto& c : cases) {
+    FreshMiddlegame(c.Text);
+    EXPECT_EQ(*c.Set, c.Expected) << c.Text;
+  }
 }
 
 TEST(PawnCache, SideToMoveKeepsEntriesApart) {
@@ -172,16 +161,6 @@ TEST(PawnCache, ScoreIsKeptIn16Bits) {
   EXPECT_EQ(PawnScore, -12345);
   EXPECT_EQ(ProbePawnCache(1), 0);
   EXPECT_EQ(PawnScore, 0);
-}
-
-TEST(PawnCache, ClearTablesEmptiesIt) {
-  SetMiddlegame("4k3/pp3ppp/8/8/8/8/PPP2PPP/4K3 w - - 0 1");
-  EvaluateRoot();
-  EvaluateRoot();
-  ASSERT_EQ(LastEvalTerms.PawnCacheHit, 1);
-  ClearTables(-100);
-  EvaluateRoot();
-  EXPECT_EQ(LastEvalTerms.PawnCacheHit, 0);
 }
 
 }  // namespace

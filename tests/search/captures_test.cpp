@@ -34,30 +34,25 @@ const Listed* Find(const std::vector<Listed>& list, int32_t from, int32_t to) {
 }  // namespace
 
 TEST(Captures, ScoresVictimFirstWithoutExchangeTest) {
-  LoadPosition("4k3/8/8/1b1q3p/4P3/2N5/8/3QK2R w - - 0 1");
-  const auto list = Captures(-32000, 32000);
-  // Only captures: e4xd5, Nc3xb5, Nc3xd5, Qd1xd5, Qd1xh5, Rh1xh5.
-  EXPECT_EQ(list.size(), 6u);
-  const Listed* pawnTakesQueen = Find(list, 55, 64);
-  const Listed* knightTakesBishop = Find(list, 43, 62);
-  const Listed* queenTakesQueen = Find(list, 24, 64);
-  const Listed* queenTakesPawn = Find(list, 24, 68);
-  const Listed* rookTakesPawn = Find(list, 28, 68);
-  ASSERT_TRUE(pawnTakesQueen && knightTakesBishop && queenTakesQueen && queenTakesPawn && rookTakesPawn);
-  EXPECT_EQ(pawnTakesQueen->Score, 17117);
-  EXPECT_EQ(knightTakesBishop->Score, 5590);
-  EXPECT_EQ(queenTakesQueen->Score, 16 * 1070 - 1070 / 32);
-  EXPECT_EQ(queenTakesPawn->Score, 67);
-  EXPECT_EQ(rookTakesPawn->Score, 100 - 500 / 32);
-}
-
-TEST(Captures, LessValuableVictimsScoreByValueAlone) {
-  LoadPosition("4k3/8/8/3p4/8/2n5/1B6/Q3K3 w - - 0 1");
-  const auto list = Captures(-32000, 32000);
-  ASSERT_EQ(list.size(), 1u);
-  EXPECT_EQ(list[0].From, 32);
-  EXPECT_EQ(list[0].To, 43);
-  EXPECT_EQ(list[0].Score, 315);  // Bb2xc3: 325 - 350/32
+  // Only captures: e4xd5, Nc3xb5, Nc3xd5, Qd1xd5, Qd1xh5, Rh1xh5; then
+  // Bb2xc3 alone, a less valuable victim scored by value: 325 - 350/32.
+  const char* const first = "4k3/8/8/1b1q3p/4P3/2N5/8/3QK2R w - - 0 1";
+  const char* const second = "4k3/8/8/3p4/8/2n5/1B6/Q3K3 w - - 0 1";
+  const struct {
+    const char* Text;
+    size_t Count;
+    int32_t From, To, Score;
+  } cases[] = {{first, 6, 55, 64, 17117},           {first, 6, 43, 62, 5590},
+               {first, 6, 24, 64, 16 * 1070 - 1070 / 32}, {first, 6, 24, 68, 67},
+               {first, 6, 28, 68, 100 - 500 / 32},  {second, 1, 32, 43, 315}};
+  for (const auto& c : cases) {
+    LoadPosition(c.Text);
+    const auto list = Captures(-32000, 32000);
+    EXPECT_EQ(list.size(), c.Count) << c.Text;
+    const Listed* move = Find(list, c.From, c.To);
+    ASSERT_NE(move, nullptr) << c.From << "-" << c.To;
+    EXPECT_EQ(move->Score, c.Score) << c.From << "-" << c.To;
+  }
 }
 
 TEST(Captures, MarginDropsCapturesThatCannotReachTheWindow) {

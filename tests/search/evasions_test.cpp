@@ -7,6 +7,7 @@
 #include <set>
 #include <tuple>
 
+#include "../common/engine_support.h"
 #include "engine/evasions.h"
 #include "searchtest.h"
 
@@ -62,21 +63,7 @@ uint64_t PerftWithEvasions(int32_t depth) {
     EXPECT_EQ(evasions, LegalByFilter(end));
     ++EvasionNodesChecked;
   } else {
-    // Deep in the tree the generator lists promotions with the queen only.
-    const int32_t generatedEnd = end;
-    for (int32_t i = start; i < generatedEnd; ++i) {
-      if (MoveList[i].Flag != Queen) continue;
-      bool complete = false;
-      for (int32_t j = start; j < generatedEnd; ++j)
-        if (MoveList[j].Flag == Rook && MoveList[j].From == MoveList[i].From && MoveList[j].To == MoveList[i].To)
-          complete = true;
-      if (complete) continue;
-      for (int32_t piece : {Rook, Bishop, Knight}) {
-        MoveList[end] = MoveList[i];
-        MoveList[end].Flag = uint8_t(piece);
-        ++end;
-      }
-    }
+    end = AppendUnderPromotions(start, end);
   }
   MoveListTop = end;
   ListStart[Ply + 1] = end;
@@ -134,6 +121,8 @@ TEST(Evasions, PerftAgreesWithFilteredPseudoLegalMoves) {
       {"4k3/4r3/8/8/8/8/3B4/r3K3 w - - 0 1", 3},
       {"8/8/8/2k5/3Pp3/8/8/4K3 b - - 0 1", 3},
       {"3nk3/2P5/8/8/8/8/8/4K2r w - - 0 1", 3},
+      {"4r1k1/8/8/8/1b6/8/8/R3K2R w KQ - 0 1", 3},  // double check: no castling, no step along the ray
+      {"4k3/4r3/8/b7/8/8/3B4/4K3 w - - 0 1", 3},    // the interposing bishop is pinned
   };
   EvasionNodesChecked = 0;
   for (const PerftCase& c : cases) CompareCounts(c);
@@ -150,26 +139,6 @@ TEST(EvasionsSlow, PerftAgreesAtDeeperDepths) {
       {"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10", 4},
   };
   for (const PerftCase& c : cases) CompareCounts(c);
-}
-
-TEST(Evasions, DoubleCheckLeavesOnlyKingMoves) {
-  // Rook e8 and bishop b4 both check the king on e1 (after the discovered check).
-  const auto moves = Evasions("4r1k1/8/8/8/1b6/8/8/R3K2R w KQ - 0 1");
-  ASSERT_FALSE(moves.empty());
-  for (const MoveEntry& m : moves) EXPECT_EQ(m.From, 25) << int(m.To);
-  // No castling out of check, and no step along the rook's line.
-  for (const MoveEntry& m : moves) {
-    EXPECT_NE(m.Flag, CastleKingSide);
-    EXPECT_NE(m.Flag, CastleQueenSide);
-    EXPECT_NE(m.To, 35);
-  }
-}
-
-TEST(Evasions, PinnedPieceCannotInterpose) {
-  // The rook on e7 checks; Bd2-e3 would block, but the bishop on a5 pins it.
-  const auto moves = Evasions("4k3/4r3/8/b7/8/8/3B4/4K3 w - - 0 1");
-  EXPECT_FALSE(moves.empty());
-  for (const MoveEntry& m : moves) EXPECT_NE(m.From, 34) << "pinned bishop moved to " << int(m.To);
 }
 
 TEST(Evasions, EnPassantTakesTheCheckingPawnUnlessItExposesTheKing) {

@@ -20,6 +20,19 @@ void SetLine(const std::vector<std::vector<int32_t>>& moves) {
   PVTable[0][k].From = 0;
 }
 
+// Reports the line of row 0 from the current position: the texts sent.
+std::vector<std::string> Report(const std::vector<std::vector<int32_t>>& moves) {
+  SetLine(moves);
+  Reported.Clear();
+  ReportPV();
+  std::vector<std::string> lines;
+  for (const auto& line : Reported.Mainlines) lines.push_back(line.first);
+  EXPECT_EQ(Reported.Nodes.size(), lines.size());
+  return lines;
+}
+
+const char* const Start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
 }  // namespace
 
 TEST(Report, MoveTextIsLowerCaseWithUpperCasePromotion) {
@@ -34,7 +47,7 @@ TEST(Report, MoveTextIsLowerCaseWithUpperCasePromotion) {
 }
 
 TEST(Report, SendsNodesThenTheLineWithATrailingBlank) {
-  LoadPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  LoadPosition(Start);
   SetLine({{35, 55}, {85, 65}});
   BestScore = 27;
   NodeCount = 1234;
@@ -48,7 +61,7 @@ TEST(Report, SendsNodesThenTheLineWithATrailingBlank) {
 }
 
 TEST(Report, MateScoresAreShownNearerToZero) {
-  LoadPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  LoadPosition(Start);
   SetLine({{35, 55}});
   const std::pair<int32_t, int32_t> cases[] = {
       {31999, 29999}, {-31998, -29998}, {31899, 31899}, {-31899, -31899}, {31900, 29900}, {0, 0}};
@@ -62,56 +75,33 @@ TEST(Report, MateScoresAreShownNearerToZero) {
 }
 
 TEST(Report, LongLinesAreCutAfterTwentyTwoMoves) {
-  LoadPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  LoadPosition(Start);
   // The knights go out and back: a legal line of any length.
   std::vector<std::vector<int32_t>> line;
   const int32_t dance[4][2] = {{27, 46}, {97, 76}, {46, 27}, {76, 97}};
   for (int32_t k = 0; k < 30; ++k) line.push_back({dance[k % 4][0], dance[k % 4][1]});
-  SetLine(line);
-  Reported.Clear();
-  ReportPV();
-  ASSERT_EQ(Reported.Mainlines.size(), 1u);
-  const std::string& text = Reported.Mainlines[0].first;
+  const std::vector<std::string> lines = Report(line);
+  ASSERT_EQ(lines.size(), 1u);
+  const std::string& text = lines[0];
   EXPECT_EQ(std::count(text.begin(), text.end(), ' '), 22);
   EXPECT_EQ(text.substr(0, 20), "g1f3 g8f6 f3g1 f6g8 ");
   EXPECT_EQ(Ply, 0);
   EXPECT_TRUE(PositionIsConsistent());
 }
 
-TEST(Report, EmptyLineSendsNothing) {
-  LoadPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  PVTable[0][0].From = 0;
-  Reported.Clear();
-  ReportPV();
-  EXPECT_TRUE(Reported.Nodes.empty());
-  EXPECT_TRUE(Reported.Mainlines.empty());
-}
-
-TEST(Report, IllegalMovesAreNeverShown) {
-  LoadPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+TEST(Report, EmptyAndIllegalLinesAreCutOrNotSent) {
+  LoadPosition(Start);
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(Report({}), Lines{});
   // A first move that is no move of the position: nothing at all.
-  SetLine({{35, 65}, {85, 65}});
-  Reported.Clear();
-  ReportPV();
-  EXPECT_TRUE(Reported.Mainlines.empty());
-  EXPECT_TRUE(Reported.Nodes.empty());
+  EXPECT_EQ(Report({{35, 65}, {85, 65}}), Lines{});
   // A legal start followed by a stale tail: the line stops before the tail.
-  SetLine({{35, 55}, {85, 65}, {55, 65}, {27, 46}});
-  Reported.Clear();
-  ReportPV();
-  ASSERT_EQ(Reported.Mainlines.size(), 1u);
-  EXPECT_EQ(Reported.Mainlines[0].first, "e2e4 e7e5 ");
-  // A move that leaves the own king attacked stops the line too.
+  EXPECT_EQ(Report({{35, 55}, {85, 65}, {55, 65}, {27, 46}}), Lines{"e2e4 e7e5 "});
+  // A move that leaves the own king attacked stops the line too (Kf2 is
+  // attacked by the rook on e2).
   LoadPosition("4k3/8/8/8/8/8/4r3/4K3 w - - 0 1");
-  SetLine({{25, 35}, {95, 85}});
-  Reported.Clear();
-  ReportPV();
-  ASSERT_EQ(Reported.Mainlines.size(), 1u);
-  EXPECT_EQ(Reported.Mainlines[0].first, "e1e2 e8e7 ");
-  SetLine({{25, 36}});  // Kf2: attacked by the rook on e2
-  Reported.Clear();
-  ReportPV();
-  EXPECT_TRUE(Reported.Mainlines.empty());
+  EXPECT_EQ(Report({{25, 35}, {95, 85}}), Lines{"e1e2 e8e7 "});
+  EXPECT_EQ(Report({{25, 36}}), Lines{});
   // The replay leaves the position as it was.
   EXPECT_EQ(Ply, 0);
   EXPECT_TRUE(PositionIsConsistent());
@@ -121,9 +111,6 @@ TEST(Report, UnderpromotionsDeepInTheLineAreKept) {
   // The promotion at the fifth move of the line is replayed with its own piece,
   // although the generator lists only the queen that deep.
   LoadPosition("8/5P2/8/8/8/8/k7/7K w - - 0 1");
-  SetLine({{28, 27}, {31, 22}, {27, 28}, {22, 31}, {86, 96, Knight}});
-  Reported.Clear();
-  ReportPV();
-  ASSERT_EQ(Reported.Mainlines.size(), 1u);
-  EXPECT_EQ(Reported.Mainlines[0].first, "h1g1 a2b1 g1h1 b1a2 f7f8N ");
+  EXPECT_EQ(Report({{28, 27}, {31, 22}, {27, 28}, {22, 31}, {86, 96, Knight}}),
+            std::vector<std::string>{"h1g1 a2b1 g1h1 b1a2 f7f8N "});
 }

@@ -71,34 +71,24 @@ TEST(Root, FollowLineEndsWithSentinels) {
   }
 }
 
-TEST(Root, StopFromAnotherThreadEndsAnInfiniteAnalysis) {
+TEST(Root, StopFromAnotherThreadEndsInfiniteAndDeepSearches) {
   EnsureEngine();
-  ObrantuleSetPosition(Middlegame);
-  ObrantuleSetInfinite();
-  Reported.Clear();
-  std::thread stopper([] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ObrantuleStopAnalyse();
-  });
-  int32_t result = -5;
-  const double seconds = SecondsOf([&] { result = ObrantuleAnalyse(1); });
-  stopper.join();
-  EXPECT_EQ(result, 0);
-  EXPECT_LT(seconds, 10.0);
-  EXPECT_FALSE(Reported.Mainlines.empty());
-}
-
-TEST(Root, StopEndsADeepFixedDepthSearch) {
-  EnsureEngine();
-  ObrantuleSetPosition(Middlegame);
-  ObrantuleSetDepth(29);
-  std::thread stopper([] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    ObrantuleStopAnalyse();
-  });
-  const double seconds = SecondsOf([] { ObrantuleAnalyse(0); });
-  stopper.join();
-  EXPECT_LT(seconds, 10.0);
+  for (const bool infinite : {true, false}) {
+    ObrantuleSetPosition(Middlegame);
+    if (infinite) ObrantuleSetInfinite();
+    else ObrantuleSetDepth(29);
+    Reported.Clear();
+    std::thread stopper([] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      ObrantuleStopAnalyse();
+    });
+    int32_t result = -5;
+    const double seconds = SecondsOf([&] { result = ObrantuleAnalyse(infinite ? 1 : 0); });
+    stopper.join();
+    EXPECT_EQ(result, 0) << infinite;
+    EXPECT_LT(seconds, 10.0) << infinite;
+    EXPECT_FALSE(Reported.Mainlines.empty()) << infinite;
+  }
 }
 
 TEST(Root, PonderHitAfterTheBudgetEndsTheSearch) {

@@ -1,30 +1,13 @@
 // obrantule-dev search and bench as programs: their output contract.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+
+#include "../common/test_support.h"
 
 namespace {
 
-std::string RunDevTool(const std::string& arguments, int* status) {
-  const char* bin = std::getenv("OBRANTULE_BIN");
-  const std::string command = std::string(bin ? bin : "build/bin") + "/obrantule-dev " + arguments + " 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  *status = pclose(pipe);
-  return out;
-}
-
-std::string LastLine(const std::string& text) {
-  const size_t end = text.find_last_not_of('\n');
-  const size_t start = text.rfind('\n', end);
-  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
-}
+std::string RunDevTool(const std::string& arguments, int* status) { return RunProgram("obrantule-dev", arguments, status); }
 
 }  // namespace
 

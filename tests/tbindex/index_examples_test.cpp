@@ -77,6 +77,24 @@ int32_t NumberOf(int32_t kind, int32_t k, int32_t s) {
 
 int32_t OpenHolds(int32_t kind, int32_t k, int32_t s) { return NumberOf(kind, k, s) >= 0; }
 
+// The kbnk digits of white king k1, black king k2, bishop and knight over the
+// king pairs before (k1, k2): knight the low digit, bishop the high one, both
+// numbered beside the king not to move.
+uint32_t BishopKnightDigits(bool pawnPairs, int32_t k1, int32_t k2, int32_t bishop, int32_t knight) {
+  const int32_t limit = pawnPairs ? PawnPair(k1, k2) : PawnlessPair(k1, k2);
+  uint32_t offset = 0;
+  for (int32_t a = 0; a < 64; a++)
+    for (int32_t b = 0; b < 64; b++) {
+      const int32_t pair = pawnPairs ? PawnPair(a, b) : PawnlessPair(a, b);
+      if (pair < 0 || pair >= limit) continue;
+      offset += (OpenSquares(2, b).size() - OpenHolds(2, b, a)) * (OpenSquares(3, b).size() - OpenHolds(3, b, a));
+    }
+  const uint32_t radix = OpenSquares(2, k2).size() - OpenHolds(2, k2, k1);
+  const uint32_t low = NumberOf(2, k2, knight) - (OpenHolds(2, k2, k1) && k1 < knight);
+  const uint32_t high = NumberOf(3, k2, bishop) - (k1 < bishop);
+  return offset + low + radix * high;
+}
+
 struct Lists {
   int32_t White[TablebaseListSlots];
   int32_t Black[TablebaseListSlots];
@@ -84,6 +102,9 @@ struct Lists {
     for (int32_t i = 0; i < TablebaseListSlots; i++) White[i] = Black[i] = -1;
     White[0] = whiteKing;
     Black[0] = blackKing;
+  }
+  uint32_t Index(int32_t tableClass, int32_t side, int32_t ep = TablebaseNoEnPassant) const {
+    return IndexFunction[tableClass][side](White, Black, ep, 0);
   }
 };
 
@@ -96,12 +117,12 @@ TEST_F(TbIndexExamples, KpkWhiteToMove) {
   // First pair (a1, c1): 48 pawn squares, the king on a1 holds none of them.
   Lists a(A1, C1);
   a.White[4] = A2;
-  EXPECT_EQ(IndexFunction[1][0](a.White, a.Black, TablebaseNoEnPassant, 0), 0u);
+  EXPECT_EQ(a.Index(1, 0), 0u);
   a.White[4] = H7;
-  EXPECT_EQ(IndexFunction[1][0](a.White, a.Black, TablebaseNoEnPassant, 0), 47u);
+  EXPECT_EQ(a.Index(1, 0), 47u);
   Lists b(A1, D1);
   b.White[4] = A2;
-  EXPECT_EQ(IndexFunction[1][0](b.White, b.Black, TablebaseNoEnPassant, 0), 48u);
+  EXPECT_EQ(b.Index(1, 0), 48u);
   // Every pair: number beside the black king, less the white king's own square.
   uint32_t offset = 0;
   for (int32_t k1 = 0; k1 < 64; k1++)
@@ -113,28 +134,12 @@ TEST_F(TbIndexExamples, KpkWhiteToMove) {
         Lists l(k1, k2);
         l.White[4] = p;
         uint32_t expected = offset + NumberOf(1, k2, p) - (OpenHolds(1, k2, k1) && k1 < p);
-        ASSERT_EQ(IndexFunction[1][0](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+        ASSERT_EQ(l.Index(1, 0), expected);
       }
       offset += open.size() - OpenHolds(1, k2, k1);
     }
   EXPECT_EQ(offset, 81664u);
   EXPECT_EQ(IndexRange(1, 0), 81664u);
-}
-
-TEST_F(TbIndexExamples, KpkMirrorAndColourFlip) {
-  Lists home(B3, D5);
-  home.White[4] = A4;
-  uint32_t index = IndexFunction[1][0](home.White, home.Black, TablebaseNoEnPassant, 0);
-  Lists mirrored(G3, E5);  // the white king on g3 is brought to b3
-  mirrored.White[4] = H4;
-  EXPECT_EQ(IndexFunction[1][0](mirrored.White, mirrored.Black, TablebaseNoEnPassant, 0), index);
-  // Colours exchanged: black king g6 and pawn h5, white king e4, black to
-  // move, looked up in the white-to-move table with black's list first.
-  Lists exchanged(E4, G6);
-  exchanged.Black[4] = H5;
-  EXPECT_EQ(IndexFunction[1][0](exchanged.Black, exchanged.White, TablebaseNoEnPassant, 1), index);
-  // ...and the ranks are really flipped: unflipped it is another position.
-  EXPECT_NE(IndexFunction[1][0](exchanged.Black, exchanged.White, TablebaseNoEnPassant, 0), index);
 }
 
 TEST_F(TbIndexExamples, KnkBlackToMove) {
@@ -147,7 +152,7 @@ TEST_F(TbIndexExamples, KnkBlackToMove) {
         Lists l(k2, k1);
         l.White[8] = n;
         uint32_t expected = pair * 62 + n - (k1 < n) - (k2 < n);
-        ASSERT_EQ(IndexFunction[2][1](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+        ASSERT_EQ(l.Index(2, 1), expected);
       }
     }
   EXPECT_EQ(IndexRange(2, 1), 462u * 62u);
@@ -169,11 +174,11 @@ TEST_F(TbIndexExamples, KrknIsKrkTimesKnightSquares) {
       continue;
     Lists l(squares[0], squares[1]);
     l.White[16] = squares[2];
-    uint32_t krk = IndexFunction[4][0](l.White, l.Black, TablebaseNoEnPassant, 0);
+    uint32_t krk = l.Index(4, 0);
     l.Black[8] = squares[3];
     int32_t n = squares[3];
     uint32_t expected = krk * 61 + n - (squares[1] < n) - (squares[2] < n) - (squares[0] < n);
-    ASSERT_EQ(IndexFunction[13][0](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+    ASSERT_EQ(l.Index(13, 0), expected);
   }
   EXPECT_EQ(IndexRange(4, 0), 27036u);
   EXPECT_EQ(IndexRange(13, 0), 27036u * 61u);
@@ -195,7 +200,7 @@ TEST_F(TbIndexExamples, KqqkWhiteToMove) {
             l.White[21] = d;
             uint32_t e = NumberOf(5, k2, b) - (k1 < b);
             uint32_t expected = NumberOf(5, k2, d) - (k1 < d) + offset + e * (e - 1) / 2;
-            ASSERT_EQ(IndexFunction[35][0](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+            ASSERT_EQ(l.Index(35, 0), expected);
           }
       }
       offset += open * (open - 1) / 2;
@@ -206,32 +211,15 @@ TEST_F(TbIndexExamples, KqqkWhiteToMove) {
 
 TEST_F(TbIndexExamples, KbnkBothSides) {
   // White to move: knight the low digit, bishop the high one.
-  for (int32_t k2 : {F6, H8, E3}) {
-    int32_t k1 = B1;
-    uint32_t offset = 0;
-    for (int32_t a : {A1, B1, C1, D1, B2, C2, D2, C3, D3, D4})
-      for (int32_t b = 0; b < 64; b++) {
-        if (PawnlessPair(a, b) < 0) continue;
-        if (a == k1 && b == k2) goto found;
-        offset += (OpenSquares(2, b).size() - OpenHolds(2, b, a)) *
-                  (OpenSquares(3, b).size() - OpenHolds(3, b, a));
-      }
-  found:
-    uint32_t radix = OpenSquares(2, k2).size() - OpenHolds(2, k2, k1);
+  for (int32_t k2 : {F6, H8, E3})
     for (int32_t bishop : {A8, C5, H2, D3})
       for (int32_t knight : {A3, C5, G8, H1}) {
-        if (!OpenHolds(3, k2, bishop) || !OpenHolds(2, k2, knight) || bishop == k1 ||
-            knight == k1)
-          continue;
-        Lists l(k1, k2);
+        if (!OpenHolds(3, k2, bishop) || !OpenHolds(2, k2, knight) || bishop == B1 || knight == B1) continue;
+        Lists l(B1, k2);
         l.White[12] = bishop;
         l.White[8] = knight;
-        uint32_t low = NumberOf(2, k2, knight) - (OpenHolds(2, k2, k1) && k1 < knight);
-        uint32_t high = NumberOf(3, k2, bishop) - (k1 < bishop);
-        EXPECT_EQ(IndexFunction[25][0](l.White, l.Black, TablebaseNoEnPassant, 0),
-                  offset + low + radix * high);
+        EXPECT_EQ(l.Index(25, 0), BishopKnightDigits(false, B1, k2, bishop, knight));
       }
-  }
   // Black to move: ((pair x 62) + B - [k1 < B] - [k2 < B]) x 61 + N - ...
   for (int32_t k1 : {A1, C2, D4})
     for (int32_t k2 : {C3, H8, E1, G7}) {
@@ -247,7 +235,7 @@ TEST_F(TbIndexExamples, KbnkBothSides) {
           uint32_t expected =
               ((pair * 62 + bishop - (k1 < bishop) - (k2 < bishop)) * 61) + knight -
               (k1 < knight) - (k2 < knight) - (bishop < knight);
-          EXPECT_EQ(IndexFunction[25][1](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+          EXPECT_EQ(l.Index(25, 1), expected);
         }
     }
 }
@@ -255,27 +243,11 @@ TEST_F(TbIndexExamples, KbnkBothSides) {
 TEST_F(TbIndexExamples, KbnkpBothSides) {
   // White to move: the kbnk-style digits on the pawn king pairs, then the
   // black pawn among the 48 pawn squares.
-  int32_t k1 = C4, k2 = F7;
-  uint32_t offset = 0;
-  for (int32_t a = 0; a < 64; a++)
-    for (int32_t b = 0; b < 64; b++) {
-      if (PawnPair(a, b) < 0) continue;
-      if (a == k1 && b == k2) goto found;
-      offset += (OpenSquares(2, b).size() - OpenHolds(2, b, a)) *
-                (OpenSquares(3, b).size() - OpenHolds(3, b, a));
-    }
-found:
-  {
-    uint32_t radix = OpenSquares(2, k2).size() - OpenHolds(2, k2, k1);
-    Lists l(k1, k2);
-    l.White[12] = H1;
-    l.White[8] = A3;
-    l.Black[4] = B6;
-    uint32_t low = NumberOf(2, k2, A3) - (OpenHolds(2, k2, k1) && k1 < A3);
-    uint32_t high = NumberOf(3, k2, H1) - (k1 < H1);
-    EXPECT_EQ(IndexFunction[56][0](l.White, l.Black, TablebaseNoEnPassant, 0),
-              (offset + low + radix * high) * 48 + (B6 - 8));
-  }
+  Lists l(C4, F7);
+  l.White[12] = H1;
+  l.White[8] = A3;
+  l.Black[4] = B6;
+  EXPECT_EQ(l.Index(56, 0), BishopKnightDigits(true, C4, F7, H1, A3) * 48 + (B6 - 8));
   // Black to move: the kpk index of black's king and pawn against the white
   // king on the flipped board, then bishop and knight on the plain board.
   for (int32_t k : {B8, D5, A3})
@@ -284,7 +256,7 @@ found:
       if (Distance(K, k) <= 1 || p == k) continue;
       Lists kpk(k ^ 56, K ^ 56);
       kpk.White[4] = p ^ 56;
-      uint32_t x = IndexFunction[1][0](kpk.White, kpk.Black, TablebaseNoEnPassant, 0);
+      uint32_t x = kpk.Index(1, 0);
       if (x == TablebaseBadIndex) continue;
       Lists l(K, k);
       l.Black[4] = p;
@@ -292,7 +264,7 @@ found:
       l.White[8] = N;
       uint32_t expected = ((x * 61) + B - (k < B) - (p < B) - (K < B)) * 60 + N - (k < N) -
                           (p < N) - (K < N) - (B < N);
-      EXPECT_EQ(IndexFunction[56][1](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+      EXPECT_EQ(l.Index(56, 1), expected);
     }
 }
 
@@ -304,13 +276,13 @@ TEST_F(TbIndexExamples, KppkpWhiteToMove) {
       Lists kppk(K, k);
       kppk.White[4] = p1;
       kppk.White[5] = p2;
-      uint32_t pawns = IndexFunction[21][0](kppk.White, kppk.Black, TablebaseNoEnPassant, 0);
+      uint32_t pawns = kppk.Index(21, 0);
       Lists l(K, k);
       l.White[4] = p2;
       l.White[5] = p1;
       l.Black[4] = bp;
       uint32_t expected = pawns * 46 + (bp - 8 - (p1 < bp) - (p2 < bp));
-      EXPECT_EQ(IndexFunction[36][0](l.White, l.Black, TablebaseNoEnPassant, 0), expected);
+      EXPECT_EQ(l.Index(36, 0), expected);
     }
   EXPECT_EQ(IndexRange(21, 0), 1806671u);
 }
@@ -322,20 +294,19 @@ TEST_F(TbIndexExamples, KpkpOrdinaryAndCapture) {
   l.Black[4] = D7;
   Lists kpk(B1, F8);
   kpk.White[4] = C5;
-  uint32_t base = IndexFunction[1][0](kpk.White, kpk.Black, TablebaseNoEnPassant, 0);
-  EXPECT_EQ(IndexFunction[6][0](l.White, l.Black, TablebaseNoEnPassant, 0),
-            base * 47 + (D7 - 8 - 1));
+  uint32_t base = kpk.Index(1, 0);
+  EXPECT_EQ(l.Index(6, 0), base * 47 + (D7 - 8 - 1));
   // Black played d7-d5: white's c5 pawn takes on d6 (e = P + 9).
   l.Black[4] = D5;
   uint32_t pair = PawnPair(B1, F8);
-  uint32_t capture = IndexFunction[6][0](l.White, l.Black, D6, 0);
+  uint32_t capture = l.Index(6, 0, D6);
   EXPECT_EQ(capture, 81664u * 47 + pair * 14 + (2 + 7));
   EXPECT_GE(capture, 3838208u);
   // The same with no capture square is an ordinary position.
-  EXPECT_LT(IndexFunction[6][0](l.White, l.Black, TablebaseNoEnPassant, 0), 3838208u);
+  EXPECT_LT(l.Index(6, 0), 3838208u);
   // Taking towards the a-file: pawn e5 takes on d6 (e = P + 7).
   l.White[4] = E5;
-  EXPECT_EQ(IndexFunction[6][0](l.White, l.Black, D6, 0), 81664u * 47 + pair * 14 + (4 - 1));
+  EXPECT_EQ(l.Index(6, 0, D6), 81664u * 47 + pair * 14 + (4 - 1));
   EXPECT_EQ(IndexRange(6, 0), 81664u * 47 + 1806u * 14);
   EXPECT_EQ(IndexRange(6, 1), 3863492u);
 }
@@ -350,52 +321,24 @@ TEST_F(TbIndexExamples, CaptureRangesOfTheFivePieceClasses) {
   for (int32_t c : {41, 51, 66, 86}) EXPECT_EQ(IndexRange(c, 1), 231758952u);
 }
 
-TEST_F(TbIndexExamples, TruncatedTailsHoldOnlyChecks) {
-  // krk and kqk: white king d4, black king h8, rook or queen on a8..f8.
-  for (int32_t c : {4, 5}) {
-    for (uint32_t index = TablebaseClasses[c].ExpectedSize[0]; index < IndexRange(c, 0); index++) {
-      int32_t white[TablebaseListSlots], black[TablebaseListSlots], ep;
-      ASSERT_EQ(IndexToPosition(c, 0, index, white, black, &ep), 1);
-      EXPECT_EQ(white[0], D4);
-      EXPECT_EQ(black[0], H8);
-      EXPECT_EQ(white[c == 4 ? 16 : 20], A8 + static_cast<int32_t>(index - TablebaseClasses[c].ExpectedSize[0]));
-    }
-  }
-  // kqqk: 333 indices, the higher queen on a8..f8 in the last king pair.
-  EXPECT_EQ(IndexRange(35, 0) - TablebaseClasses[35].ExpectedSize[0], 333u);
-  for (uint32_t index = TablebaseClasses[35].ExpectedSize[0]; index < IndexRange(35, 0); index++) {
-    int32_t white[TablebaseListSlots], black[TablebaseListSlots], ep;
-    ASSERT_EQ(IndexToPosition(35, 0, index, white, black, &ep), 1);
-    EXPECT_EQ(white[0], D4);
-    EXPECT_EQ(black[0], H8);
-    int32_t high = std::max(white[20], white[21]);
-    EXPECT_GE(high, A8);
-    EXPECT_LE(high, F8);
-  }
-}
-
 TEST_F(TbIndexExamples, PositionsOutsideTheLayout) {
   Lists touching(D4, E5);
   touching.White[20] = A1;
-  EXPECT_EQ(IndexFunction[5][0](touching.White, touching.Black, TablebaseNoEnPassant, 0),
-            TablebaseBadIndex);
+  EXPECT_EQ(touching.Index(5, 0), TablebaseBadIndex);
   Lists contact(A1, H8);
   contact.White[20] = G7;  // queen next to the king not to move
-  EXPECT_EQ(IndexFunction[5][0](contact.White, contact.Black, TablebaseNoEnPassant, 0),
-            TablebaseBadIndex);
+  EXPECT_EQ(contact.Index(5, 0), TablebaseBadIndex);
   Lists pawn(A1, H8);
   pawn.White[4] = C1;  // pawn on the first rank
-  EXPECT_EQ(IndexFunction[1][0](pawn.White, pawn.Black, TablebaseNoEnPassant, 0),
-            TablebaseBadIndex);
+  EXPECT_EQ(pawn.Index(1, 0), TablebaseBadIndex);
   Lists twins(A1, H8);
   twins.White[20] = C3;
   twins.White[21] = C3;
-  EXPECT_EQ(IndexFunction[35][0](twins.White, twins.Black, TablebaseNoEnPassant, 0),
-            TablebaseBadIndex);
+  EXPECT_EQ(twins.Index(35, 0), TablebaseBadIndex);
   // Squares are taken modulo the board: no list value reads outside a table.
   Lists wild(-1000, 1 << 20);
   wild.White[20] = 777;
-  uint32_t index = IndexFunction[5][0](wild.White, wild.Black, TablebaseNoEnPassant, 0);
+  uint32_t index = wild.Index(5, 0);
   EXPECT_TRUE(index == TablebaseBadIndex || index < IndexRange(5, 0));
   EXPECT_EQ(IndexRange(0, 0), 0u);
   EXPECT_EQ(IndexRange(146, 0), 0u);

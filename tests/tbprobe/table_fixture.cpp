@@ -1,13 +1,11 @@
 #include "table_fixture.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "datacomp_writer.h"
 #include "material_trie.h"
@@ -21,48 +19,8 @@ std::vector<uint8_t> PatternTable(int32_t tableClass, int32_t side, uint32_t len
   return bytes;
 }
 
-ScratchDirectory::ScratchDirectory() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/obrantule-tbprobe-XXXXXX";
-  std::vector<char> text(pattern.begin(), pattern.end());
-  text.push_back(0);
-  if (!mkdtemp(text.data())) std::abort();
-  path_ = text.data();
-}
-
-ScratchDirectory::~ScratchDirectory() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ScratchDirectory::Subdirectory(const std::string& name) const {
-  std::string path = File(name);
-  mkdir(path.c_str(), 0700);
-  return path;
-}
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << path;
-  if (!bytes.empty()) {
-    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-  }
-  std::fclose(file);
-}
-
 void WriteText(const std::string& path, const std::string& text) {
   WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return bytes;
-  uint8_t chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  std::fclose(file);
-  return bytes;
 }
 
 void WriteSparseFile(const std::string& path, uint64_t length) {

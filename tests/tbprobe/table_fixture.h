@@ -1,11 +1,13 @@
 // Table files for the prober's tests: every byte a known function of its
 // table and index, so the answer to any probe can be worked out; plus the
-// scratch directory, the settings file and the prober's set-up around them.
+// settings file and the prober's set-up around them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "../common/test_support.h"
 
 // The byte stored at an index of a synthetic table. Varies with the index
 // and the table, yet repeats within a block so the compressor finds copies.
@@ -26,23 +28,7 @@ inline int32_t ScoreOfByte(uint8_t stored) {
 
 std::vector<uint8_t> PatternTable(int32_t tableClass, int32_t side, uint32_t length);
 
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
-class ScratchDirectory {
- public:
-  ScratchDirectory();
-  ~ScratchDirectory();
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  std::string Subdirectory(const std::string& name) const;
-
- private:
-  std::string path_;
-};
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
-std::vector<uint8_t> ReadFile(const std::string& path);
 // A file of the given length that holds only zero bytes and takes no room.
 void WriteSparseFile(const std::string& path, uint64_t length);
 // The synthetic table of a class and side under its uncompressed name
