@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -313,13 +315,9 @@ TEST(UciSessionRealEngine, WholeChainAnswersEveryKindOfSearch) {
 // it must count exactly what obrantule-dev bench counts with the engine alone.
 TEST(BenchCommand, WholeChainCountsTheEngineBenchNodes) {
   auto lastLines = [](const std::string& command) {
-    std::string out;
-    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
-    pclose(pipe);
+    int status = -1;
+    std::string out = RunCommand(command + " 2>/dev/null", &status);
+    EXPECT_EQ(status, 0) << command;
     size_t at = out.find("Nodes searched: ");
     return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
   };

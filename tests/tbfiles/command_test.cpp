@@ -1,10 +1,10 @@
 // obrantule-tb gen and verify as a user runs them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#include "../common/test_support.h"
 
 namespace {
 
@@ -13,33 +13,25 @@ std::string Tool() {
   return std::string(bin ? bin : "build/bin") + "/obrantule-tb";
 }
 
-// Runs a command; returns its exit status and its standard output.
+// Runs a command (its error output dropped); returns its exit status and its
+// standard output.
 int RunTool(const std::string& command, std::string* output) {
-  output->clear();
-  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-  if (!pipe) return -1;
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output->append(buffer, got);
-  int status = pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  int status = -1;
+  *output = RunCommand(command + " 2>/dev/null", &status);
+  return status;
 }
 
 long FileSize(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return -1;
-  std::fseek(file, 0, SEEK_END);
-  long size = std::ftell(file);
-  std::fclose(file);
-  return size;
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  return error ? -1 : long(size);
 }
 
 }  // namespace
 
 TEST(TbCommands, GenMakesWhatAClassNeedsThenKeepsItAndVerifyAgrees) {
-  char name[] = "/tmp/obrantule-tbcmd-XXXXXX";
-  ASSERT_TRUE(mkdtemp(name));
-  std::string dir = name, out;
+  ScratchDirectory scratch;
+  std::string dir = scratch.Path(), out;
   ASSERT_EQ(RunTool(Tool() + " gen kqk --threads 2 --dir " + dir, &out), 0) << out;
   EXPECT_NE(out.find("kqk     white to move: 25629 entries"), std::string::npos) << out;
   EXPECT_NE(out.find("longest mate 10"), std::string::npos) << out;
@@ -85,6 +77,4 @@ TEST(TbCommands, GenMakesWhatAClassNeedsThenKeepsItAndVerifyAgrees) {
   EXPECT_EQ(RunTool(Tool() + " verify", &out), 2);
   EXPECT_EQ(RunTool(Tool() + " verify " + dir + " kqqqqk", &out), 2);
   EXPECT_EQ(RunTool(Tool() + " verify " + dir + "/nothing-here", &out), 1);
-  std::string cleanup = "rm -rf " + dir;
-  EXPECT_EQ(std::system(cleanup.c_str()), 0);
 }
