@@ -14,7 +14,7 @@ namespace {
 BenchResult* Current;
 
 int32_t OBRANTULE_CALL KeepNodes(int32_t nodes, int32_t) {
-  if (Current != nullptr) Current->ReportedNodes = nodes;
+  if (Current != nullptr) Current->ReportedNodes = uint32_t(nodes);  // a 32-bit count, read as the host reads it
   return 0;
 }
 int32_t OBRANTULE_CALL QuietDepth(int32_t, int32_t) { return 0; }
