@@ -14,26 +14,15 @@
 #include "rootdriver.h"
 #include "search.h"
 #include "searchstate.h"
+#include "nodeentry.h"
 
 int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth) {
   PrefetchTableSlots();
   if (StopFlag.load(std::memory_order_relaxed) != 0) return AbortScore;
   if (PonderOffFlag.load(std::memory_order_relaxed) != 0 && PonderHit() != 0) return AbortScore;
 
-  // A king left attacked, or kings side by side: the move that led here was illegal.
-  int32_t check;
-  if (SideToMove == White) {
-    if (BitAttackedByWhite(BlackKingSquare) > 0) return InfiniteScore - Ply;
-    check = BitAttackedByBlack(WhiteKingSquare);
-  } else {
-    if (BitAttackedByBlack(WhiteKingSquare) > 0) return InfiniteScore - Ply;
-    check = BitAttackedByWhite(BlackKingSquare);
-  }
-  InCheck = check;
-  if (check == 2) return InfiniteScore - Ply;
-
-  PVTable[Ply][0].From = 0;
-  ++NodeCount;
+  const int32_t check = EnterNode();
+  if (check < 0) return InfiniteScore - Ply;
 
   if (GamePhase == 1 && check == 0 && Ply >= 5 && PawnCount[WhiteIndex] == 0 &&
       PawnCount[BlackIndex] == 0) {

@@ -18,6 +18,7 @@
 #include "movelist.h"
 #include "rootdriver.h"
 #include "searchstate.h"
+#include "nodeentry.h"
 #include "tables.h"
 
 int32_t NodeCount;
@@ -60,20 +61,8 @@ int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
   if (StopFlag.load(std::memory_order_relaxed) != 0) return AbortScore;
   if (NodePoll() != 0) return AbortScore;
 
-  // A king left attacked, or kings side by side: the move that led here was illegal.
-  int32_t check;
-  if (SideToMove == White) {
-    if (BitAttackedByWhite(BlackKingSquare) > 0) return InfiniteScore - Ply;
-    check = BitAttackedByBlack(WhiteKingSquare);
-  } else {
-    if (BitAttackedByBlack(WhiteKingSquare) > 0) return InfiniteScore - Ply;
-    check = BitAttackedByWhite(BlackKingSquare);
-  }
-  InCheck = check;
-  if (check == 2) return InfiniteScore - Ply;
-
-  PVTable[Ply][0].From = 0;
-  ++NodeCount;
+  const int32_t check = EnterNode();
+  if (check < 0) return InfiniteScore - Ply;
 
   if (Ply >= 35) return Evaluate(alpha, beta);
 
