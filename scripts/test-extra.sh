@@ -37,13 +37,15 @@ fi
 # The 32-bit Windows build, its export tables and its check program.
 scripts/windows-check.sh
 
-# ThreadSanitizer: the threaded tablebase tests, in a tree of their own that
-# builds only their program.
-step "ThreadSanitizer: threaded tablebase probes"
+# ThreadSanitizer: the threaded tablebase tests and the plug-in's requests
+# from a second thread, in a tree of their own that builds only their
+# programs (the plug-in's test builds the plug-in and its fake engines).
+step "ThreadSanitizer: threaded tablebase probes, plug-in requests"
 tsan_gen=()
 command -v ninja >/dev/null && tsan_gen=(-G Ninja)
 cmake -S . -B build-tsan "${tsan_gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOBRANTULE_TSAN=ON \
   -DOBRANTULE_BENCH=OFF >/dev/null
-cmake --build build-tsan -j"$(nproc)" --target obrantule-tests-tbprobe
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  build-tsan/tests/obrantule-tests-tbprobe --gtest_filter='Concurrency.*'
+cmake --build build-tsan -j"$(nproc)" --target obrantule-tests-tbprobe obrantule-tests-adapter
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+build-tsan/tests/obrantule-tests-tbprobe --gtest_filter='Concurrency.*'
+build-tsan/tests/obrantule-tests-adapter --gtest_filter='AdapterRaces.*'

@@ -130,6 +130,9 @@ HostMoveCode TextToMoveCode(const char* text) {
 // or a move code 0.
 int32_t SetEnginePosition(GameRecord* game) {
   const EngineEntryTable& engine = Adapter.Engine;
+  const int32_t count = game->MoveCount;
+  // A count beyond the record's move array cannot be replayed faithfully.
+  if (count > GameMoveCapacity) return 0;
   if (game->StartsFromInitial != 0) {
     engine.SetStartPosition();
   } else {
@@ -142,9 +145,6 @@ int32_t SetEnginePosition(GameRecord* game) {
     engine.SetPosition(text);
     if (hasReplay) engine.EnterMove(replay);
   }
-  int32_t count = game->MoveCount;
-  // A count beyond the record's move array cannot be replayed faithfully.
-  if (count > GameMoveCapacity) return 0;
   if (count == 0 || engine.EnterMove == nullptr) return 1;
   for (int32_t i = 0; i < count; ++i) {
     if (game->Moves[i] == 0) return 0;

@@ -53,6 +53,9 @@ TEST_F(Progress, NodeReportsArePostedFromDepthFour) {
   EXPECT_EQ(Posts.back().Stats.Nodes, 123456);
   EXPECT_EQ(Posts.back().Stats.NodesValue2, 9);
   EXPECT_EQ(Posts.back().Stats.TablebaseHits, 0);
+  // The engine's count wraps at 32 bits; all 32 reach the host.
+  host.Eng.ShowNodes(int32_t(0x80000005u), 0);
+  EXPECT_EQ(uint32_t(Posts.back().Stats.Nodes), 0x80000005u);
 }
 
 TEST_F(Progress, MoveReportsArePostedFromDepthSix) {
