@@ -18,6 +18,15 @@ void PlatformFreeLibrary(void* module) {
   if (module != nullptr) FreeLibrary(static_cast<HMODULE>(module));
 }
 
+// The module that holds this code; its reference count is left alone.
+HMODULE PlatformOwnModule() {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCSTR>(&PlatformOwnModule), &module))
+    return nullptr;
+  return module;
+}
+
 void* PlatformLoadBitmap(const char* moduleName, int32_t resource) {
   HMODULE module = GetModuleHandleA(moduleName);
   if (module == nullptr) return nullptr;
