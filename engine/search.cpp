@@ -21,7 +21,7 @@
 #include "nodeentry.h"
 #include "tables.h"
 
-int32_t NodeCount;
+uint32_t NodeCount;
 int32_t NullMoveDepth;
 int32_t ThreatExtensions[PlyLimit];
 int32_t ExtensionCeiling;

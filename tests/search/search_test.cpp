@@ -47,7 +47,7 @@ TEST(Search, FindsMatesInOneTwoAndThree) {
 TEST(Search, FixedDepthSearchesAreRepeatable) {
   const char* text = "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10";
   const std::string first = AnalyseToDepth(text, 5);
-  const int32_t nodes = NodeCount;
+  const uint32_t nodes = NodeCount;
   const auto reports = Reported.Mainlines;
   const std::string second = AnalyseToDepth(text, 5);
   EXPECT_EQ(NodeCount, nodes);
@@ -70,7 +70,7 @@ TEST(Search, NodeCountIsWhatTheReportsShow) {
   AnalyseToDepth("r1bqkbnr/1ppp1ppp/p1n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 0 4", 4);
   ASSERT_FALSE(Reported.Nodes.empty());
   for (size_t k = 1; k < Reported.Nodes.size(); ++k) EXPECT_GE(Reported.Nodes[k], Reported.Nodes[k - 1]);
-  EXPECT_LE(Reported.Nodes.back(), NodeCount);
+  EXPECT_LE(uint32_t(Reported.Nodes.back()), NodeCount);
 }
 
 TEST(Search, RootWithoutLegalMoveReportsNothing) {
@@ -136,6 +136,21 @@ TEST(Search, RepeatingThePositionOfFourPliesBeforeScoresZero) {
   EXPECT_EQ(SearchAfterRootMove(text, dance, 46, 27, 2), 0);  // Nf3-g1
   // Without that history the same line is simply a queen up for white.
   EXPECT_GT(SearchAfterRootMove(text, {"g1f3", "g8f6"}, 46, 27, 2), 500);
+}
+
+TEST(Search, NodeCounterGoesOnPastThirtyOneBits) {
+  // 2^31 nodes come after some minutes of analysis; the count goes on modulo
+  // 2^32, as the reports carry it, and the search is not changed by it.
+  const char* text = "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10";
+  NodeCount = 0;
+  const int32_t score = SearchAfterRootMove(text, {}, 41, 51, 3);  // a3a4
+  const uint32_t nodes = NodeCount;
+  ASSERT_GT(nodes, 16u);
+  for (uint32_t start : {0x7FFFFFF0u, 0xFFFFFFF0u}) {
+    NodeCount = start;
+    EXPECT_EQ(SearchAfterRootMove(text, {}, 41, 51, 3), score);
+    EXPECT_EQ(NodeCount, start + nodes);
+  }
 }
 
 namespace {
