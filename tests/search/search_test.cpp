@@ -93,9 +93,10 @@ TEST(Search, AvoidsStalemateWhenWinning) {
 
 namespace {
 
-// Searches one root move directly, with the state the root driver would set.
+// Searches one root move directly, with the state the root driver would set;
+// the child's moves start at CHILD_LIST when it is given.
 int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& game, int32_t from, int32_t to,
-                            int32_t depth) {
+                            int32_t depth, int32_t childList = -1) {
   LoadPosition(text, game);
   MatingClass = 0;
   ClassifyMatingEndgame();
@@ -113,7 +114,7 @@ int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& ga
   ListStart[0] = MoveListTop = 0;
   RootReSearch = 0;
   GenerateMoves();
-  ListStart[1] = MoveListTop = GeneratedCount;
+  ListStart[1] = MoveListTop = childList >= 0 ? childList : GeneratedCount;
   int32_t move = -1;
   for (int32_t i = 0; i < GeneratedCount; ++i)
     if (MoveList[i].From == from && MoveList[i].To == to) move = i;
@@ -150,6 +151,18 @@ TEST(Search, NodeCounterGoesOnPastThirtyOneBits) {
     NodeCount = start;
     EXPECT_EQ(SearchAfterRootMove(text, {}, 41, 51, 3), score);
     EXPECT_EQ(NodeCount, start + nodes);
+  }
+}
+
+TEST(Search, ANodeWhoseListIsFullIsAHorizonNode) {
+  // No room left in the move list: the node's moves are incomplete, so it is
+  // neither mated (black in check after Qa4+) nor stalemated (after Qd2), but
+  // scored by the evaluation: a queen down for black.
+  const char* text = "4k3/8/8/8/8/8/8/3QK3 w - - 0 1";
+  for (const auto& move : {std::pair<int32_t, int32_t>{24, 51}, {24, 34}}) {
+    const int32_t v = SearchAfterRootMove(text, {}, move.first, move.second, 2, GeneratorLimit);
+    EXPECT_GT(v, 500) << move.second;
+    EXPECT_LT(v, 20000) << move.second;
   }
 }
 
