@@ -21,7 +21,7 @@ std::atomic<int32_t> PonderOffFlag{0};
 int32_t AnalyseMode;
 int32_t TablebasePieceLimit;
 int32_t TableSizeClass;
-int32_t EngineReady;
+int32_t EngineInitialised;
 
 namespace {
 
@@ -54,7 +54,7 @@ OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleInit(int32_t hashSizeMB, const 
   else std::memset(&Callbacks, 0, sizeof Callbacks);
   FixedDepth = 0;
   BothSidesHavePieces = 1;
-  EngineReady = 0;
+  EngineInitialised = 0;
   const int32_t sizeClass = AllocateTables(hashSizeMB);
   if (sizeClass >= 0) {
     BuildTables();
@@ -66,7 +66,7 @@ OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleInit(int32_t hashSizeMB, const 
     Ply = 0;
     ResetRootState();
     TableSizeClass = sizeClass;
-    EngineReady = 1;
+    EngineInitialised = 1;
   }
   FixedDepth = 0;
   CallShowText("");
@@ -74,7 +74,7 @@ OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleInit(int32_t hashSizeMB, const 
 }
 
 OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleQuit() {
-  EngineReady = 0;
+  EngineInitialised = 0;
   FreeTables();
   return 0;
 }
@@ -92,7 +92,7 @@ OBRANTULE_EXPORT void OBRANTULE_CALL ObrantuleSetStartPosition() {
 
 OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleEnterMove(char* text) {
   // A move that matches nothing is refused inside; the export answers 0.
-  if (EngineReady) EnterGameMove(text);
+  if (EngineInitialised) EnterGameMove(text);
   return 0;
 }
 
@@ -138,7 +138,7 @@ OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleAnalyse(int32_t mode) {
   PonderOffFlag.store(0, std::memory_order_relaxed);
   AnalyseMode = mode;
   // Nothing to search: no report at all, as the host expects when there is no move.
-  if (!EngineReady || PositionUnusable) return 0;
+  if (!EngineInitialised || PositionUnusable) return 0;
   CallShowDepth(1, 0);
   RunRoot(mode);
   return 0;
