@@ -61,6 +61,7 @@ inline void MakeFor(const MoveEntry& e) {
     PieceSet(victim) &= SquareBitClear[to];
     theirOccupied &= SquareBitClear[to];
     b[to] = Empty;
+    if (IsRookHome(to)) ++MoveCount[to];
   }
 
   const int32_t piece = b[from];
@@ -157,6 +158,7 @@ inline void UnmakeFor(const MoveEntry& e) {
     }
   } else {
     const int32_t victim = -Us * e.Captured;
+    if (IsRookHome(to)) --MoveCount[to];
     b[to] = Piece(victim);
     PieceSet(victim) |= SquareBit[to];
     theirOccupied |= SquareBit[to];

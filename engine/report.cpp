@@ -117,6 +117,6 @@ void ReportPV() {
   if (score <= -31900) score += 2000;
   static char text[ReportedMoves * 6 + 1];
   if (FormatPrincipalVariation(text, ReportedMoves) == 0) return;
-  CallShowNodes(NodeCount, 0);
+  CallShowNodes(int32_t(NodeCount), 0);
   CallShowMainline(text, score);
 }

@@ -21,7 +21,7 @@
 #include "nodeentry.h"
 #include "tables.h"
 
-int32_t NodeCount;
+uint32_t NodeCount;
 int32_t NullMoveDepth;
 int32_t ThreatExtensions[PlyLimit];
 int32_t ExtensionCeiling;
@@ -158,14 +158,20 @@ int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
   MoveListTop = ListStart[Ply];
   if (check != 0) {
     GenerateEvasions();
-    if (GeneratedCount == 0) return Ply - 31999;
-    if (GeneratedCount == 1 && Ply + d <= ExtensionCeiling && d < 4) e += 100;
   } else if (d > 0) {
     GenerateMoves();
   } else {
     GenerateCaptures(best, beta);
   }
   ListStart[Ply + 1] = MoveListTop = ListStart[Ply] + GeneratedCount;
+  // Generation reached the end of the move list and may have dropped moves:
+  // with an incomplete list neither mate nor stalemate can be told, so the
+  // node counts as a horizon node.
+  if (MoveListTop >= GeneratorLimit) return Evaluate(alpha, beta);
+  if (check != 0) {
+    if (GeneratedCount == 0) return Ply - 31999;
+    if (GeneratedCount == 1 && Ply + d <= ExtensionCeiling && d < 4) e += 100;
+  }
 
   int32_t picked = 0;
   int32_t bestMove = -1;

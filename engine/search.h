@@ -11,7 +11,9 @@ constexpr int32_t AbortScore = 32111;   // the search was stopped; travels up un
 constexpr int32_t InfiniteScore = 32000;
 constexpr int32_t PickedScore = -32100;  // ordering score of an entry already picked
 
-extern int32_t NodeCount;                     // nodes of Search and Quiesce in this analysis
+// Nodes of Search and Quiesce in this analysis, counted modulo 2^32 (the
+// reports carry it as 32 bits).
+extern uint32_t NodeCount;
 extern int32_t NullMoveDepth;                 // null moves on the current path
 extern int32_t ThreatExtensions[PlyLimit];    // mate-threat extensions granted on the path
 extern int32_t ExtensionCeiling;              // ply + depth above it: no extension

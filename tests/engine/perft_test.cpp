@@ -40,6 +40,10 @@ const char* const RookEnding = "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1";
 const char* const Promotions = "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1";
 const char* const Bishops = "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8";
 const char* const Symmetric = "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10";
+// A rook is taken on its home square and another rook (or the one that took)
+// stands there later: no castling with it (counts from an independent perft).
+const char* const RookTakenAtHome = "4k3/8/8/7R/8/8/7r/4K2R b K - 0 1";
+const char* const RookTakenByBishop = "1k6/1b6/8/8/7R/8/8/4K2R b K - 0 1";
 
 // Depths that keep the default run short; the full depths run as Slow tests.
 const PerftCase Shallow[] = {
@@ -48,6 +52,7 @@ const PerftCase Shallow[] = {
     {RookEnding, 2, 191},    {RookEnding, 3, 2812},     {RookEnding, 4, 43238},  {Promotions, 1, 6},
     {Promotions, 2, 264},    {Promotions, 3, 9467},     {Bishops, 1, 44},        {Bishops, 2, 1486},
     {Bishops, 3, 62379},     {Symmetric, 1, 46},        {Symmetric, 2, 2079},    {Symmetric, 3, 89890},
+    {RookTakenAtHome, 4, 91760}, {RookTakenByBishop, 4, 85765},
 };
 
 const PerftCase Full[] = {
@@ -140,6 +145,8 @@ TEST(PerftTool, RefusesBadArguments) {
   EXPECT_NE(RunDevTool("perft 2 notaposition", out), 0);
   // A pseudo-legal move that leaves the king attacked is refused too.
   EXPECT_NE(RunDevTool("perft 1 4k3/8/8/8/8/8/4r3/4K3 w - - 0 1 e1f2", out), 0);
+  // No playable position (here: no white king) is a clear error, not a crash.
+  EXPECT_EQ(RunDevTool("perft 1 \"4k3/8/8/8/8/8/8/7R w\"", out), 1);
   EXPECT_NE(RunDevTool("nosuchcommand", out), 0);
 }
 

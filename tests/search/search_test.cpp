@@ -47,7 +47,7 @@ TEST(Search, FindsMatesInOneTwoAndThree) {
 TEST(Search, FixedDepthSearchesAreRepeatable) {
   const char* text = "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10";
   const std::string first = AnalyseToDepth(text, 5);
-  const int32_t nodes = NodeCount;
+  const uint32_t nodes = NodeCount;
   const auto reports = Reported.Mainlines;
   const std::string second = AnalyseToDepth(text, 5);
   EXPECT_EQ(NodeCount, nodes);
@@ -70,7 +70,7 @@ TEST(Search, NodeCountIsWhatTheReportsShow) {
   AnalyseToDepth("r1bqkbnr/1ppp1ppp/p1n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 0 4", 4);
   ASSERT_FALSE(Reported.Nodes.empty());
   for (size_t k = 1; k < Reported.Nodes.size(); ++k) EXPECT_GE(Reported.Nodes[k], Reported.Nodes[k - 1]);
-  EXPECT_LE(Reported.Nodes.back(), NodeCount);
+  EXPECT_LE(uint32_t(Reported.Nodes.back()), NodeCount);
 }
 
 TEST(Search, RootWithoutLegalMoveReportsNothing) {
@@ -93,9 +93,10 @@ TEST(Search, AvoidsStalemateWhenWinning) {
 
 namespace {
 
-// Searches one root move directly, with the state the root driver would set.
+// Searches one root move directly, with the state the root driver would set;
+// the child's moves start at CHILD_LIST when it is given.
 int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& game, int32_t from, int32_t to,
-                            int32_t depth) {
+                            int32_t depth, int32_t childList = -1) {
   LoadPosition(text, game);
   MatingClass = 0;
   ClassifyMatingEndgame();
@@ -113,7 +114,7 @@ int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& ga
   ListStart[0] = MoveListTop = 0;
   RootReSearch = 0;
   GenerateMoves();
-  ListStart[1] = MoveListTop = GeneratedCount;
+  ListStart[1] = MoveListTop = childList >= 0 ? childList : GeneratedCount;
   int32_t move = -1;
   for (int32_t i = 0; i < GeneratedCount; ++i)
     if (MoveList[i].From == from && MoveList[i].To == to) move = i;
@@ -136,6 +137,33 @@ TEST(Search, RepeatingThePositionOfFourPliesBeforeScoresZero) {
   EXPECT_EQ(SearchAfterRootMove(text, dance, 46, 27, 2), 0);  // Nf3-g1
   // Without that history the same line is simply a queen up for white.
   EXPECT_GT(SearchAfterRootMove(text, {"g1f3", "g8f6"}, 46, 27, 2), 500);
+}
+
+TEST(Search, NodeCounterGoesOnPastThirtyOneBits) {
+  // 2^31 nodes come after some minutes of analysis; the count goes on modulo
+  // 2^32, as the reports carry it, and the search is not changed by it.
+  const char* text = "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10";
+  NodeCount = 0;
+  const int32_t score = SearchAfterRootMove(text, {}, 41, 51, 3);  // a3a4
+  const uint32_t nodes = NodeCount;
+  ASSERT_GT(nodes, 16u);
+  for (uint32_t start : {0x7FFFFFF0u, 0xFFFFFFF0u}) {
+    NodeCount = start;
+    EXPECT_EQ(SearchAfterRootMove(text, {}, 41, 51, 3), score);
+    EXPECT_EQ(NodeCount, start + nodes);
+  }
+}
+
+TEST(Search, ANodeWhoseListIsFullIsAHorizonNode) {
+  // No room left in the move list: the node's moves are incomplete, so it is
+  // neither mated (black in check after Qa4+) nor stalemated (after Qd2), but
+  // scored by the evaluation: a queen down for black.
+  const char* text = "4k3/8/8/8/8/8/8/3QK3 w - - 0 1";
+  for (const auto& move : {std::pair<int32_t, int32_t>{24, 51}, {24, 34}}) {
+    const int32_t v = SearchAfterRootMove(text, {}, move.first, move.second, 2, GeneratorLimit);
+    EXPECT_GT(v, 500) << move.second;
+    EXPECT_LT(v, 20000) << move.second;
+  }
 }
 
 namespace {
