@@ -257,7 +257,7 @@ int RunAnalyse(int argc, char** argv) {
   memset(&action, 0, sizeof(action));
   action.sa_handler = OnInterrupt;
   sigaction(SIGINT, &action, nullptr);
-  const SearchPrinter printer = {NewDepth, nullptr, KeepMainline, PrintFinished};
+  const SearchPrinter printer = {NewDepth, nullptr, KeepMainline, PrintFinished, FlushPending};
   StartSearch(record, Root, limits, printer);
   while (SearchRunning()) {
     if (Interrupted) {

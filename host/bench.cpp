@@ -64,7 +64,7 @@ int RunBench(int argc, char** argv) {
     return 1;
   }
   int64_t totalNodes = 0, totalMs = 0;
-  const SearchPrinter printer = {nullptr, nullptr, KeepMainline, nullptr};
+  const SearchPrinter printer = {nullptr, nullptr, KeepMainline, nullptr, nullptr};
   int32_t count = BenchPositionCount;
   for (int32_t k = 0; k < count; ++k) {
     ChessPosition position;

@@ -134,6 +134,7 @@ void RunSearch() {
   SetPostSink(OnPost);
   GameRecord record = Record;
   Plugin.Eng9(&record);
+  if (Printer.EngineReturned != nullptr) Printer.EngineReturned();
   {
     std::unique_lock<std::mutex> guard(Lock);
     EngineDone = true;

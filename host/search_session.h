@@ -40,6 +40,8 @@ struct SearchPrinter {
   void (*Mainline)(const MainlineReport& report);
   // The settled move; has = false when there is no legal move.
   void (*Finished)(bool has, const ChessMove& best, bool hasPonder, const ChessMove& ponder);
+  // The engine has returned; the move may still wait for a stop.
+  void (*EngineReturned)();
 };
 
 // Starts a search of the record (which describes root); false when a

@@ -81,7 +81,7 @@ void PrintBestMove(bool has, const ChessMove& best, bool hasPonder, const ChessM
   Say("bestmove " + MoveToText(best) + (hasPonder ? " ponder " + MoveToText(ponder) : ""));
 }
 
-const SearchPrinter UciPrinter = {PrintDepth, PrintCurrentMove, PrintMainline, PrintBestMove};
+const SearchPrinter UciPrinter = {PrintDepth, PrintCurrentMove, PrintMainline, PrintBestMove, nullptr};
 
 void Identify() {
   Say(std::string("id name ") + Plugin.Eng7());
