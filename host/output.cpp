@@ -45,3 +45,12 @@ std::string HumanScore(int32_t score) {
   snprintf(text, sizeof(text), "%+.2f", score / 100.0);
   return text;
 }
+
+std::string TablebaseWords(int32_t side, int32_t score) {
+  const char* mover = side ? "black" : "white";
+  const char* other = side ? "white" : "black";
+  if (score == 0) return "draw";
+  if (score > 0) return std::string(mover) + " mates in " + std::to_string(score);
+  if (score == -1) return std::string(mover) + " is checkmated";
+  return std::string(other) + " mates in " + std::to_string(-score - 1);
+}

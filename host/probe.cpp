@@ -6,6 +6,7 @@
 #include "engine_link.h"
 #include "chess_rules.h"
 #include "host_main.h"
+#include "output.h"
 #include "tablebase_settings.h"
 
 int RunProbe(int argc, char** argv) {
@@ -48,9 +49,8 @@ int RunProbe(int argc, char** argv) {
     printf("No tablebase answer for %s\n", fen.c_str());
     return 3;
   }
-  const char* side = position.WhiteToMove ? "White" : "Black";
-  if (distance > 0) printf("%s to move mates in %d\n", side, distance);
-  else if (distance < 0) printf("%s to move is mated in %d\n", side, -distance);
-  else printf("Draw\n");
+  // The same words as obrantule-tb probe: -(k + 1) is mated after k moves.
+  printf("%s to move: %s\n", position.WhiteToMove ? "White" : "Black",
+         TablebaseWords(position.WhiteToMove ? 0 : 1, distance).c_str());
   return 0;
 }
