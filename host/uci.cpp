@@ -335,7 +335,9 @@ void Go(std::istringstream& in) {
   int64_t timeMs = white ? go.WhiteTime : go.BlackTime;
   int64_t incrementMs = white ? go.WhiteIncrement : go.BlackIncrement;
   bool limited = go.Depth != Absent || go.Nodes != Absent || go.MoveTime != Absent || go.Mate != Absent;
-  if (!go.Infinite && !limited && timeMs == Absent && go.Unusable) {
+  // Only the other side's clock: no limit for this side either.
+  bool otherClockOnly = timeMs == Absent && (white ? go.BlackTime : go.WhiteTime) != Absent;
+  if (!go.Infinite && !limited && timeMs == Absent && (go.Unusable || otherClockOnly)) {
     Say("info string no usable limit in go: searching to depth " + std::to_string(DefaultGoDepth));
     go.Depth = DefaultGoDepth;
     limited = true;

@@ -287,6 +287,7 @@ TEST(UciSession, EveryGoIsAnsweredExactlyOnce) {
       {"go wtime 1999 btime 1999", "", 29},
       {"go wtime 1500 btime 1500 movestogo 1", "", 29},
       {"go btime 100 movestogo -3 depth 2", "negative movestogo", 2},
+      {"go wtime 5000", "searching to depth 10", 10},  // Black to move: no clock of its own
   };
   for (const auto& c : cases) {
     uci.Send(c.Go);
