@@ -20,6 +20,7 @@
 
 #include "datacomp.h"
 #include "datacomp_writer.h"
+#include "bench_help.h"
 
 namespace {
 
@@ -179,6 +180,11 @@ void Measure(const Input& input) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerHelp(argc, argv,
+      "usage: obrantule-bench-datacomp [FILE...]\n"
+      "DATACOMP decoding speed (MB/s of decoded output, block by block) beside zlib, and the\n"
+      "compressed size beside gzip -9 and xz -9, for each FILE (default: synthetic table data).\n"))
+    return 0;
   std::vector<Input> inputs;
   for (int i = 1; i < argc; i++) {
     Input input{argv[i], {}};

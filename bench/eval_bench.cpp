@@ -16,6 +16,7 @@
 #include "engine/engine.h"
 #include "engine/eval.h"
 #include "engine/perft.h"
+#include "bench_help.h"
 
 namespace {
 
@@ -200,6 +201,11 @@ void Report(const char* name, const std::vector<Snapshot>& positions, int32_t ph
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerHelp(argc, argv,
+      "usage: obrantule-eval-bench [POSITIONS [REPEATS]]\n"
+      "Static evaluations per second over POSITIONS middlegame and endgame positions each\n"
+      "(default 50000), best of REPEATS (default 5).\n"))
+    return 0;
   const long wanted = argc > 1 ? std::atol(argv[1]) : 50000;
   int repeats = argc > 2 ? std::atoi(argv[2]) : 5;
   if (wanted < 1 || repeats < 1) {

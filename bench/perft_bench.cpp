@@ -11,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "engine/perft.h"
+#include "bench_help.h"
 
 namespace {
 
@@ -30,6 +31,11 @@ const BenchPosition Positions[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerHelp(argc, argv,
+      "usage: obrantule-perft-bench [REPEATS]\n"
+      "Move generation speed: perft 5 of the initial position and perft 4 of a middlegame, REPEATS\n"
+      "times each (default 5), in leaf nodes per wall-clock and per CPU second.\n"))
+    return 0;
   int repeats = argc > 1 ? std::atoi(argv[1]) : 5;
   if (repeats < 1) repeats = 1;
   if (ObrantuleInit(8, nullptr, "", 0) < 0) {

@@ -18,6 +18,7 @@
 #include "generate.h"
 #include "table_files.h"
 #include "tablebase_classes.h"
+#include "bench_help.h"
 
 namespace {
 
@@ -28,6 +29,11 @@ double Since(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerHelp(argc, argv,
+      "usage: obrantule-tbgen-bench [--threads N] [--men 3|4|5] [CLASS...]\n"
+      "Generates every class of up to --men men (default 4) or the CLASSes named in a temporary\n"
+      "directory: generation and compression time, raw and compressed sizes.\n"))
+    return 0;
   int threads = int(std::thread::hardware_concurrency());
   if (threads < 1) threads = 1;
   int men = 4;

@@ -23,6 +23,7 @@
 #include "tablebase_classes.h"
 #include "tablebase_probe.h"
 #include "tablebase_registry.h"
+#include "bench_help.h"
 
 namespace {
 
@@ -161,6 +162,11 @@ void Measure(const char* title, double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerHelp(argc, argv,
+      "usage: obrantule-bench-tbprobe [SECONDS]\n"
+      "Tablebase probes per second of processor time on synthetic knkp tables, SECONDS per figure\n"
+      "(default 2): cache hits, random entries and random positions, plain and compressed.\n"))
+    return 0;
   double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
   if (seconds <= 0) seconds = 2.0;
   const char* base = std::getenv("TMPDIR");

@@ -1,9 +1,17 @@
 // Lines to standard output, whole and flushed, from any thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 void Say(const std::string& line);
 // UCI score text: "cp N" or "mate N"; human text: "+0.27" or "#3"/"#-2".
 std::string UciScore(int32_t score);
 std::string HumanScore(int32_t score);
+// Whether the score is a mate score; moves > 0: the side to move mates in
+// that many moves, < 0: it is mated in -moves.
+bool MateInMoves(int32_t score, int32_t* moves);
+// A tablebase distance in words for the side to move (0 white, 1 black):
+// "white mates in 12", "black is checkmated", "draw". n > 0: the side to
+// move mates in n; -(k + 1): it is mated after k moves.
+std::string TablebaseWords(int32_t side, int32_t score);

@@ -2,6 +2,8 @@
 // reading and writing, and refusal of bad input.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "../../host/chess_rules.h"
 
 namespace {
@@ -42,6 +44,22 @@ TEST(HostRules, FenRoundTripAndRepairs) {
   // double step behind it too.
   EXPECT_EQ(PositionToFen(Fen("r3k3/8/8/8/8/8/8/R3K2R w KQkq e6 0 1")), "r3k3/8/8/8/8/8/8/R3K2R w KQq - 0 1");
   EXPECT_EQ(PositionToFen(Fen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 7")), "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 7");
+  // The double step must be rebuildable: its start square empty (not the
+  // black king on e7) and a pawn of the side to move beside the pawn.
+  struct { const char* Fen; const char* Kept; } passant[] = {
+      {"8/4k3/8/3Pp3/8/8/8/4K3 w - e6 0 1", "8/4k3/8/3Pp3/8/8/8/4K3 w - - 0 1"},
+      {"4k3/8/8/4p3/8/8/8/4K3 w - e6 0 1", "4k3/8/8/4p3/8/8/8/4K3 w - - 0 1"},
+      {"4k3/8/8/4pP2/8/8/8/4K3 w - e6 0 1", "4k3/8/8/4pP2/8/8/8/4K3 w - e6 0 1"},
+      {"4k3/8/8/8/Pp6/8/8/4K3 b - a3 0 1", "4k3/8/8/8/Pp6/8/8/4K3 b - a3 0 1"},
+      {"4k3/8/8/8/P6p/8/8/4K3 b - a3 0 1", "4k3/8/8/8/P6p/8/8/4K3 b - - 0 1"},  // no wrap to the h-file
+  };
+  for (const auto& c : passant) {
+    ChessPosition position{};
+    std::string error, notes;
+    ASSERT_TRUE(ParseFen(c.Fen, &position, &error, &notes)) << c.Fen;
+    EXPECT_EQ(PositionToFen(position), c.Kept);
+    EXPECT_EQ(notes.find("en passant") != std::string::npos, std::string(c.Fen) != c.Kept) << c.Fen;
+  }
   // Side and counters may be left out after the placement and side.
   EXPECT_EQ(PositionToFen(Fen("4k3/8/8/8/8/8/8/4K3 b")), "4k3/8/8/8/8/8/8/4K3 b - - 0 1");
 }
@@ -62,6 +80,12 @@ TEST(HostRules, BadFenIsRefusedAndLeavesThePositionAlone) {
       "4k3/8/8/8/8/8/8/4QK2 w - - 0 1",                            // black in check, white to move
       "4k3/8/8/8/8/8/8/4K3 w - - 0 1 2 3",
       "4k3/8/8/8/8/8/8/4Kz2 w - - 0 1",
+      // More men than a side can have: nine pawns, seventeen men, a third
+      // knight beside eight pawns, a tenth queen without pawns.
+      "4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1",
+      "4k3/8/8/8/NN6/NNNNNNNN/NNNNNNNN/4K3 w - - 0 1",
+      "4k3/8/8/8/8/8/PPPPPPPP/NNN1K3 w - - 0 1",
+      "4k3/8/8/8/8/QQQQ4/QQQQQQ2/4K3 w - - 0 1",
   };
   for (const char* text : bad) {
     ChessPosition position = Fen(StartFen);
@@ -101,4 +125,32 @@ TEST(HostRules, MoveCodesRoundTrip) {
   EXPECT_EQ(MoveToCode(knight), 54 | 62 << 6 | 7 << 12);
   ChessMove queen{52, 60, 5};
   EXPECT_EQ(MoveToCode(queen), 52 | 60 << 6 | 4 << 12);
+}
+
+TEST(HostRules, StandardNotation) {
+  struct { const char* Fen; const char* Moves; const char* San; } cases[] = {
+      {StartFen, "g1f3 d7d5 e2e4 d5e4", "1. Nf3 d5 2. e4 dxe4"},
+      {"r3k2r/1P6/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1", "e5d6", "1. exd6"},
+      {"r3k2r/1P6/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1", "b7a8q", "1. bxa8=Q+"},
+      {"r3k2r/1P6/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1", "e1c1 e8g8", "1. O-O-O O-O"},
+      // Knights on b1 and f3 reach d2: the file tells them apart; rooks on
+      // a1 and a3 reach a2: the rank does.
+      {"4k3/8/8/8/8/R4N2/8/RN2K3 w - - 0 1", "b1d2 e8e7 a1a2", "1. Nbd2 Ke7 2. R1a2"},
+      {"7k/8/6K1/8/8/8/8/1Q6 w - - 0 5", "b1b8", "5. Qb8#"},
+      {"7k/8/6K1/8/8/8/8/1Q6 b - - 0 5", "h8g8", "5... Kg8"},
+  };
+  for (const auto& c : cases) {
+    ChessPosition position = Fen(c.Fen);
+    std::vector<ChessMove> line;
+    ChessPosition walk = position;
+    std::istringstream words(c.Moves);
+    std::string word;
+    while (words >> word) {
+      ChessMove move;
+      ASSERT_TRUE(FindLegalMove(walk, word, &move)) << word;
+      line.push_back(move);
+      PlayMove(&walk, move);
+    }
+    EXPECT_EQ(LineToSan(position, line), c.San);
+  }
 }

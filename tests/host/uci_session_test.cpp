@@ -217,20 +217,18 @@ TEST(UciSession, PonderWaitsForPonderHit) {
 TEST(UciSession, BadInputIsReportedAndTheStateKept) {
   UciProcess uci("e7e5 g1f3");
   uci.Send("position startpos moves e2e4");
-  uci.Send("position startpos moves e2e5");
-  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "illegal or unreadable move e2e5"));
-  uci.Send("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1");
-  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "bad FEN"));
   uci.Send("flurb");
   EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "unknown command: flurb"));
+  // An overlong bad command is echoed only in part.
+  uci.Send(std::string(5000, 'x'));
+  std::vector<std::string> lines = uci.ReadUntil("info string error");
+  EXPECT_LT(lines.back().size(), 100u);
   uci.Send("setoption name Hash value 0");
   EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "Hash must be"));
   uci.Send("setoption name Contempt value 99");
   EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "Contempt must be"));
   uci.Send("setoption name Nonsense value 1");
   EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "no such option"));
-  uci.Send("go depth x");
-  EXPECT_TRUE(Contains(uci.ReadUntil("info string error"), "bad value 'x' for depth"));
   uci.Send(std::string("\x01\xff garbage \x7f", 13));
   uci.ReadUntil("info string error");
   // The position after e2e4 still stands: the fake's line is legal there.
@@ -240,6 +238,69 @@ TEST(UciSession, BadInputIsReportedAndTheStateKept) {
   EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
   // End of input ends the program cleanly.
   EXPECT_EQ(uci.Finish(), 0);
+}
+
+// After a refused position no move may come for the position before it: the
+// GUI would play it in the wrong game. Until a good position arrives every
+// go answers bestmove 0000 with an error.
+TEST(UciSession, RefusedPositionIsNeverSearched) {
+  UciProcess uci("e7e5 g1f3");
+  const char* refused[] = {
+      "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1",  // seven ranks
+      "position startpos moves e2e4 e7e5 g1g3",                        // illegal move
+      "position fen 4kk2/8/8/8/8/8/8/4K3 w - - 0 1",                  // two black kings
+      "position fen P3k3/8/8/8/8/8/8/4K3 w - - 0 1",                  // pawn on the last rank
+      "position fen 4k3/8/8/8/8/8/PPPPPPPP/NNN1K3 w - - 0 1",          // a knight too many
+      "position fen 4k3/8/8/8/8/8/4r3/4K3 b - - 0 1",                  // the side not to move is in check
+      "position nonsense",
+  };
+  for (const char* command : refused) {
+    uci.Send("position startpos moves e2e4");
+    uci.Send(command);
+    uci.Send("go depth 3");
+    std::vector<std::string> lines = uci.ReadUntil("bestmove");
+    EXPECT_TRUE(Contains(lines, "info string error")) << command;
+    EXPECT_EQ(lines.back(), "bestmove 0000") << command;
+  }
+  uci.Send("position startpos moves e2e4");
+  uci.Send("go depth 3");
+  EXPECT_EQ(uci.ReadUntil("bestmove").back(), "bestmove e7e5 ponder g1f3");
+}
+
+// Every go gets exactly one bestmove, whatever its words: limits below 1 give
+// the smallest search, unusable words a bounded one, each with an info string.
+TEST(UciSession, EveryGoIsAnsweredExactlyOnce) {
+  UciProcess uci("e7e5 g1f3");
+  uci.Send("position startpos moves e2e4");
+  struct { const char* Go; const char* Said; int DeepestDepth; } cases[] = {
+      {"go depth 0", "depth 0 is below 1", 1},
+      {"go movetime 0", "movetime 0 is below 1", 1},
+      {"go movetime -100", "movetime -100 is below 1", 1},
+      {"go nodes 0", "nodes 0 is below 1", 1},
+      {"go nodes -1", "nodes -1 is below 1", 1},
+      {"go go go", "searching to depth 10", 10},
+      {"go depth x", "bad value 'x' for depth", 10},
+      {"go mate 3", "mate in 3 or less", 9},
+      {"go searchmoves e7e5 d7d5 depth 4", "searchmoves is not supported", 4},
+      {"go wtime 1000 btime 1000 winc -5 binc -5", "negative increment counts as 0", 29},
+      {"go wtime -20 btime -20", "", 29},
+      {"go wtime 1999 btime 1999", "", 29},
+      {"go wtime 1500 btime 1500 movestogo 1", "", 29},
+      {"go btime 100 movestogo -3 depth 2", "negative movestogo", 2},
+      {"go wtime 5000", "searching to depth 10", 10},  // Black to move: no clock of its own
+  };
+  for (const auto& c : cases) {
+    uci.Send(c.Go);
+    std::vector<std::string> lines = uci.ReadUntil("bestmove");
+    EXPECT_EQ(lines.back(), "bestmove e7e5 ponder g1f3") << c.Go;
+    if (c.Said[0] != '\0') {
+      EXPECT_TRUE(Contains(lines, c.Said)) << c.Go;
+    }
+    EXPECT_FALSE(Contains(lines, "info depth " + std::to_string(c.DeepestDepth + 1) + " score")) << c.Go;
+    // Nothing more follows: the next answer is the readyok.
+    uci.Send("isready");
+    EXPECT_EQ(uci.ReadUntil("readyok").size(), 1u) << c.Go;
+  }
 }
 
 TEST(UciSession, IllegalEngineLineFallsBackToALegalMove) {
@@ -258,9 +319,13 @@ TEST(UciSession, IllegalEngineLineFallsBackToALegalMove) {
 TEST(AnalyseCommand, CtrlCStopsAnInfiniteAnalysisAndPrintsTheMove) {
   UciProcess analyse("e7e5 g1f3", {"analyse", "--moves", "e2e4", "--infinite"});
   // The fake finishes its depths by itself; the analysis still waits.
-  analyse.ReadUntil("   29");
+  std::vector<std::string> lines = analyse.ReadUntil("   29");
+  // One line per depth, in standard notation, from White's view.
+  EXPECT_TRUE(Contains(lines, "   -0.39"));
+  EXPECT_TRUE(Contains(lines, "1... e5 2. Nf3"));
+  EXPECT_EQ(lines.back().find("   28"), std::string::npos);
   analyse.Interrupt();
-  EXPECT_EQ(analyse.ReadUntil("Best move").back(), "Best move: e7e5 (expected reply g1f3)");
+  EXPECT_EQ(analyse.ReadUntil("Best move").back(), "Best move: e5 (e7e5), expected reply Nf3 (g1f3)");
   EXPECT_EQ(analyse.Finish(), 0);
 }
 

@@ -166,4 +166,4 @@ int EvalCommand(int argc, char** argv) {
 
 }  // namespace
 
-OBRANTULE_DEV_COMMAND(eval, "eval [FEN [MOVE...]]", EvalCommand);
+OBRANTULE_DEV_COMMAND(eval, "eval [--window ALPHA BETA] [FEN [MOVE...]]", EvalCommand);

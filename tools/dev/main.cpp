@@ -40,9 +40,16 @@ int main(int argc, char** argv) {
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
-  for (int i = 0; i < CommandCount; ++i)
-    if (std::strcmp(argv[1], Commands[i].Name) == 0) return Commands[i].Function(argc - 2, argv + 2);
-  std::fprintf(stderr, "obrantule-dev: unknown command \"%s\"\n", argv[1]);
+  for (int i = 0; i < CommandCount; ++i) {
+    if (std::strcmp(argv[1], Commands[i].Name) != 0) continue;
+    // "obrantule-dev perft --help": the command's usage, nothing run.
+    if (argc >= 3 && (std::strcmp(argv[2], "--help") == 0 || std::strcmp(argv[2], "-h") == 0)) {
+      std::printf("usage: obrantule-dev %s\n", Commands[i].Usage);
+      return 0;
+    }
+    return Commands[i].Function(argc - 2, argv + 2);
+  }
+  std::fprintf(stderr, "obrantule-dev: unknown command \"%.40s\"\n", argv[1]);
   PrintUsage(stderr);
   return 2;
 }

@@ -186,5 +186,5 @@ int SearchCommand(int argc, char** argv) {
   return 0;
 }
 
-OBRANTULE_DEV_COMMAND(search, "search [--depth N | --blitz S I | --time M S | --infinite MS] [FEN [MOVE...]]",
+OBRANTULE_DEV_COMMAND(search, "search [--hash MB] [--depth N | --blitz S I | --time M S | --infinite MS] [FEN [MOVE...]]",
                       SearchCommand);

@@ -35,13 +35,29 @@ int CommandUsage(const char* name) {
 }
 
 int main(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+  auto isHelp = [](const char* word) {
+    return std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0 || std::strcmp(word, "help") == 0;
+  };
+  if (argc < 2 || isHelp(argv[1])) {
+    // "obrantule-tb help gen" is "obrantule-tb gen --help".
+    if (argc >= 3)
+      for (const TbCommand& c : kCommands)
+        if (std::strcmp(c.Name, argv[2]) == 0) {
+          std::printf("usage: obrantule-tb %s %s\n      %s\n", c.Name, c.Arguments, c.Summary);
+          return 0;
+        }
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
-  for (const TbCommand& c : kCommands)
-    if (std::strcmp(c.Name, argv[1]) == 0) return c.Routine(argc - 2, argv + 2);
-  std::fprintf(stderr, "obrantule-tb: unknown command '%s'\n", argv[1]);
+  for (const TbCommand& c : kCommands) {
+    if (std::strcmp(c.Name, argv[1]) != 0) continue;
+    if (argc >= 3 && (std::strcmp(argv[2], "--help") == 0 || std::strcmp(argv[2], "-h") == 0)) {
+      std::printf("usage: obrantule-tb %s %s\n      %s\n", c.Name, c.Arguments, c.Summary);
+      return 0;
+    }
+    return c.Routine(argc - 2, argv + 2);
+  }
+  std::fprintf(stderr, "obrantule-tb: unknown command '%.40s'\n", argv[1]);
   PrintUsage(stderr);
   return 2;
 }
