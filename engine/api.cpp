@@ -7,6 +7,7 @@
 #include "gamemove.h"
 #include "hashtable.h"
 #include "movelist.h"
+#include "playable.h"
 #include "root.h"
 #include "searchstate.h"
 #include "tables.h"
@@ -20,6 +21,7 @@ std::atomic<int32_t> PonderOffFlag{0};
 int32_t AnalyseMode;
 int32_t TablebasePieceLimit;
 int32_t TableSizeClass;
+int32_t EngineReady;
 
 namespace {
 
@@ -52,6 +54,7 @@ OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleInit(int32_t hashSizeMB, const 
   else std::memset(&Callbacks, 0, sizeof Callbacks);
   FixedDepth = 0;
   BothSidesHavePieces = 1;
+  EngineReady = 0;
   const int32_t sizeClass = AllocateTables(hashSizeMB);
   if (sizeClass >= 0) {
     BuildTables();
@@ -63,6 +66,7 @@ OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleInit(int32_t hashSizeMB, const 
     Ply = 0;
     ResetRootState();
     TableSizeClass = sizeClass;
+    EngineReady = 1;
   }
   FixedDepth = 0;
   CallShowText("");
@@ -70,11 +74,13 @@ OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleInit(int32_t hashSizeMB, const 
 }
 
 OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleQuit() {
+  EngineReady = 0;
   FreeTables();
   return 0;
 }
 
 OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleSetPosition(const char* text) {
+  if (text == nullptr) text = "";  // no text: an empty board, which is no playable position
   CallShowText(text);
   return SetUpFromText(text);
 }
@@ -86,18 +92,20 @@ OBRANTULE_EXPORT void OBRANTULE_CALL ObrantuleSetStartPosition() {
 
 OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleEnterMove(char* text) {
   // A move that matches nothing is refused inside; the export answers 0.
-  EnterGameMove(text);
+  if (EngineReady) EnterGameMove(text);
   return 0;
 }
 
 OBRANTULE_EXPORT void OBRANTULE_CALL ObrantuleSetTime(int32_t moves, int32_t seconds) {
   FixedDepth = 0;
   if (moves < 0) moves = 0;  // moves + 2 is a divisor
-  if (moves > 20 && seconds > 60) seconds = int32_t(seconds * 1.5);
-  MoveTimeBudget = uint32_t(seconds / (moves + 2));
-  HardTimeLimit = seconds / 2;
-  if (seconds < 15) MoveTimeBudget = 1;
-  if (seconds < 6) MoveTimeBudget = 0;
+  // 64 bits, so that no count of seconds or moves can overflow.
+  int64_t secs = seconds;
+  if (moves > 20 && secs > 60) secs = int64_t(double(secs) * 1.5);
+  MoveTimeBudget = uint32_t(secs / (int64_t(moves) + 2));
+  HardTimeLimit = int32_t(secs / 2);
+  if (secs < 15) MoveTimeBudget = 1;
+  if (secs < 6) MoveTimeBudget = 0;
 }
 
 OBRANTULE_EXPORT void OBRANTULE_CALL ObrantuleSetInfinite() {
@@ -114,20 +122,23 @@ OBRANTULE_EXPORT void OBRANTULE_CALL ObrantuleSetDepth(int32_t depth) {
 
 OBRANTULE_EXPORT void OBRANTULE_CALL ObrantuleSetBlitz(int32_t seconds, int32_t increment) {
   FixedDepth = 0;
+  // 64 bits, so that no count of seconds can overflow.
   if (increment >= 2) {
-    MoveTimeBudget = uint32_t(seconds / 25 + increment);
+    MoveTimeBudget = uint32_t(int64_t(seconds) / 25 + increment);
   } else {
-    MoveTimeBudget = uint32_t(seconds / 40 + increment);
+    MoveTimeBudget = uint32_t(int64_t(seconds) / 40 + increment);
     if (seconds < 15) MoveTimeBudget = 1;
     if (seconds < 6) MoveTimeBudget = 0;
   }
-  HardTimeLimit = (seconds + increment) / 2;
+  HardTimeLimit = int32_t((int64_t(seconds) + increment) / 2);
 }
 
 OBRANTULE_EXPORT int32_t OBRANTULE_CALL ObrantuleAnalyse(int32_t mode) {
   StopFlag.store(0, std::memory_order_relaxed);
   PonderOffFlag.store(0, std::memory_order_relaxed);
   AnalyseMode = mode;
+  // Nothing to search: no report at all, as the host expects when there is no move.
+  if (!EngineReady || PositionUnusable) return 0;
   CallShowDepth(1, 0);
   RunRoot(mode);
   return 0;

@@ -88,6 +88,9 @@ extern std::atomic<int32_t> PonderOffFlag;
 extern int32_t AnalyseMode;
 extern int32_t TablebasePieceLimit;
 extern int32_t TableSizeClass;  // size class returned by AllocateTables
+// 1 between a successful ObrantuleInit and ObrantuleQuit: before and after,
+// analysis and game moves are refused (the tables do not exist).
+extern int32_t EngineReady;
 
 extern ParamList EngineParamList;
 

@@ -6,6 +6,7 @@
 
 #include "hashtable.h"
 #include "movelist.h"
+#include "playable.h"
 #include "searchstate.h"
 #include "tables.h"
 
@@ -68,6 +69,18 @@ void ApplyCastlingField(const char* field) {
   if (!blackLong) MoveCount[SqA8] = 1;
 }
 
+// A castling needs the unmoved king and rook on their home squares: a right
+// whose king or rook is missing at set-up is gone, also when a king or rook
+// arrives there later. The rook's corner is marked as moved (the king's square
+// keeps saying whether the king itself has moved, which the evaluation reads).
+void DropMissingCastlings() {
+  const bool whiteKing = GameBoard[SqE1] == King, blackKing = GameBoard[SqE8] == -King;
+  if (!whiteKing || GameBoard[SqA1] != Rook) MoveCount[SqA1] = 1;
+  if (!whiteKing || GameBoard[SqH1] != Rook) MoveCount[SqH1] = 1;
+  if (!blackKing || GameBoard[SqA8] != -Rook) MoveCount[SqA8] = 1;
+  if (!blackKing || GameBoard[SqH8] != -Rook) MoveCount[SqH8] = 1;
+}
+
 }  // namespace
 
 void SetUpStart() {
@@ -82,6 +95,7 @@ void SetUpStart() {
   WhiteKingSquare = SqE1;
   BlackKingSquare = SqE8;
   SideToMove = White;
+  PositionUnusable = 0;
 }
 
 int32_t SetUpFromText(const char* text) {
@@ -138,7 +152,9 @@ int32_t SetUpFromText(const char* text) {
     if (GameBoard[s] == -King) BlackKingSquare = s;
   }
   SideToMove = side;
-  return 0;
+  DropMissingCastlings();
+  PositionUnusable = PositionIsPlayable() ? 0 : 1;
+  return PositionUnusable ? -1 : 0;
 }
 
 void RecomputeSets() {

@@ -51,6 +51,8 @@ extern uint32_t RepetitionKeys[RepetitionKeyCapacity];
 extern int32_t RepetitionCount;
 
 void SetUpStart();
+// Returns 0, or -1 when the text gives no playable position (PositionUnusable
+// is then set; GameBoard holds what was read).
 int32_t SetUpFromText(const char* text);
 void RecomputeSets();
 void RecomputeKeys();

@@ -10,6 +10,7 @@
 #include "movegen.h"
 #include "movelist.h"
 #include "movetext.h"
+#include "playable.h"
 #include "searchstate.h"
 #include "tables.h"
 #include "types.h"

@@ -26,6 +26,8 @@ inline bool SamePair(MovePair pair, int32_t from, int32_t to) { return pair.From
 inline bool IsFollowedMove(int32_t from, int32_t to) { return SamePair(FollowLine[Ply], from, to); }
 inline bool IsHashMove(int32_t from, int32_t to) { return HashMoveValid != 0 && SamePair(HashMove, from, to); }
 
+}  // namespace
+
 // Plays from -> to on the board alone (victim square emptied for en passant),
 // asks whether the mover's king is attacked, and puts everything back.
 bool LeavesKingSafe(int32_t from, int32_t to, int32_t victimSquare) {
@@ -51,6 +53,8 @@ bool LeavesKingSafe(int32_t from, int32_t to, int32_t victimSquare) {
   if (victimSquare != 0) SearchBoard[victimSquare] = victim;
   return attacked == 0;
 }
+
+namespace {
 
 MoveEntry* WriteEntry(int32_t from, int32_t to, int32_t captured, int32_t extra, int32_t score) {
   MoveEntry* e = NewMoveEntry();

@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "board.h"
+#include "evasions.h"
 #include "movegen.h"
 #include "movelist.h"
+#include "playable.h"
 #include "searchstate.h"
 
 int32_t SquareFromText(const char* text) {
@@ -24,6 +26,7 @@ int32_t EnterGameMove(char* text) {
   size_t length = 0;
   while (length < 6 && text[length] != '\0') ++length;
   if (length < 4 || length > 5) return -1;
+  if (PositionUnusable) return -1;
 
   std::memcpy(SearchBoard, GameBoard, sizeof(Board));
   MoveListTop = 0;
@@ -44,6 +47,11 @@ int32_t EnterGameMove(char* text) {
   for (int32_t i = 0; i < n; ++i)
     if (MoveList[i].From == from && MoveList[i].To == to) taken = i;
   if (taken < 0) return -1;  // names no move of this position: refused
+  // A move that leaves the own king attacked would give a position where the
+  // king can be taken, which no search is made for: refused as well.
+  const MoveEntry& move = MoveList[taken];
+  const int32_t victimSquare = move.Captured == Pawn && move.Extra != 0 ? move.Extra : 0;
+  if (!LeavesKingSafe(move.From, move.To, victimSquare)) return -1;
 
   MoveList[GameMoveSlot] = MoveList[taken];
   MoveEntry& e = MoveList[GameMoveSlot];
@@ -77,9 +85,7 @@ void PlayGameMove(int32_t m) {
   // back to zero (which would bring castling back); the search adds at most
   // one per ply on top.
   if (MoveCount[from] < 200) ++MoveCount[from];
-  // A capture on a rook's home square ends castling with that corner for
-  // good: a rook that later arrives there is not the unmoved rook.
-  if ((to == SqA1 || to == SqH1 || to == SqA8 || to == SqH8) && GameBoard[to] != Empty && MoveCount[to] < 200)
+  if (IsRookHome(to) && GameBoard[to] != Empty && MoveCount[to] < 200)
     ++MoveCount[to];
 
   EpSquare[0] = 0;

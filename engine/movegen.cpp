@@ -249,8 +249,8 @@ void GenerateSide() {
   // Castling, king's side first.
   const int32_t side = Us == White ? WhiteIndex : BlackIndex;
   const int32_t home = Us == White ? SqE1 : SqE8;
-  const int32_t kingSquare = Us == White ? WhiteKingSquare : BlackKingSquare;
-  if (CastledFlags[Ply][side] || kingSquare != home || MoveCount[home] != 0) return;
+  // The board, not the king-square variable, says whether the king is at home.
+  if (CastledFlags[Ply][side] || b[home] != Us * King || MoveCount[home] != 0) return;
   const Piece ownRook = Us == White ? Rook : -Rook;
   auto attacked = [](int32_t s) { return Us == White ? BitAttackedByBlack(s) : BitAttackedByWhite(s); };
   if (b[home + 3] == ownRook && MoveCount[home + 3] == 0 && b[home + 1] == Empty && b[home + 2] == Empty &&

@@ -34,6 +34,11 @@ enum : int32_t {
   SqA8 = 91, SqB8 = 92, SqC8 = 93, SqD8 = 94, SqE8 = 95, SqF8 = 96, SqG8 = 97, SqH8 = 98,
 };
 
+// The rooks' home squares: a capture there ends castling with that corner for
+// good, as a move from there does (a rook that arrives later is not the
+// unmoved rook).
+inline bool IsRookHome(int32_t s) { return s == SqA1 || s == SqH1 || s == SqA8 || s == SqH8; }
+
 inline int32_t MakeSquare(int32_t rank, int32_t file) { return 21 + 10 * rank + file; }
 inline bool IsPlayable(int32_t s) {
   return s >= 21 && s <= 98 && s % 10 >= 1 && s % 10 <= 8;

@@ -181,6 +181,28 @@ TEST(GameMoves, TextsThatNameNoMoveAreRefusedWithoutChange) {
   EXPECT_EQ(GameMoveCount, 2);
 }
 
+TEST(GameMoves, MovesThatLeaveTheKingAttackedAreRefused) {
+  const struct {
+    const char* Text;
+    const char* First;  // played before, "" for none
+    const char* Illegal;
+    const char* Legal;
+  } cases[] = {{"4k3/8/8/8/8/8/4r3/4K3 w - - 0 1", "", "e1f2", "e1e2"},      // into the rook's rank
+               {"4k3/8/8/8/8/8/8/r2BK3 w - - 0 1", "", "d1e2", "e1f1"},      // a pinned bishop
+               {"8/8/8/8/8/8/8/K1k5 w - - 0 1", "", "a1b1", "a1a2"},         // next to the other king
+               {"8/8/8/8/k3p2R/8/3P4/4K3 w - - 0 1", "d2d4", "e4d3", "e4e3"}};  // en passant opens the rank
+  for (const auto& c : cases) {
+    StartGame(c.Text);
+    if (c.First[0] != '\0') {
+      ASSERT_EQ(Enter(c.First), 0) << c.Text;
+    }
+    const GameState before = TakeGame();
+    EXPECT_EQ(Enter(c.Illegal), -1) << c.Text;
+    EXPECT_EQ(GameChanges(before), "") << c.Text;
+    EXPECT_EQ(Enter(c.Legal), 0) << c.Text;
+  }
+}
+
 TEST(GameMoves, SquareFromText) {
   const std::pair<const char*, int32_t> cases[] = {{"A1", 21}, {"H8", 98}, {"E4", 55}, {"e4", -1},
                                                    {"I1", -1}, {"A9", -1}, {"A0", -1}, {"A", -1}};

@@ -140,6 +140,8 @@ TEST(PerftTool, RefusesBadArguments) {
   EXPECT_NE(RunDevTool("perft 2 notaposition", out), 0);
   // A pseudo-legal move that leaves the king attacked is refused too.
   EXPECT_NE(RunDevTool("perft 1 4k3/8/8/8/8/8/4r3/4K3 w - - 0 1 e1f2", out), 0);
+  // No playable position (here: no white king) is a clear error, not a crash.
+  EXPECT_EQ(RunDevTool("perft 1 \"4k3/8/8/8/8/8/8/7R w\"", out), 1);
   EXPECT_NE(RunDevTool("nosuchcommand", out), 0);
 }
 

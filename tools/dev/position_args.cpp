@@ -7,7 +7,6 @@
 #include <string>
 
 #include "engine/engine.h"
-#include "engine/perft.h"
 
 namespace {
 
@@ -67,7 +66,10 @@ bool SetUpDevPosition(int argc, char** argv, const char* tool) {
       std::fprintf(stderr, "obrantule-dev %s: \"%s\" is not a position text\n", tool, text.c_str());
       return false;
     }
-    SetUpFromText(text.c_str());
+    if (SetUpFromText(text.c_str()) != 0) {
+      std::fprintf(stderr, "obrantule-dev %s: \"%s\" is no playable position\n", tool, text.c_str());
+      return false;
+    }
   }
   for (; next < argc; ++next) {
     char move[8];
@@ -79,12 +81,7 @@ bool SetUpDevPosition(int argc, char** argv, const char* tool) {
     // The engine reads promotion letters in upper case only.
     if (std::strlen(move) == 5) move[4] = char(std::toupper(static_cast<unsigned char>(move[4])));
     if (EnterGameMove(move) != 0) {
-      std::fprintf(stderr, "obrantule-dev %s: \"%s\" is not a move of the position\n", tool, argv[next]);
-      return false;
-    }
-    InstallGamePosition();
-    if (MoverKingAttacked()) {
-      std::fprintf(stderr, "obrantule-dev %s: \"%s\" leaves the king attacked\n", tool, argv[next]);
+      std::fprintf(stderr, "obrantule-dev %s: \"%s\" is not a legal move of the position\n", tool, argv[next]);
       return false;
     }
   }

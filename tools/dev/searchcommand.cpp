@@ -14,6 +14,7 @@
 #include "command.h"
 #include "engine/api.h"
 #include "engine/board.h"
+#include "engine/playable.h"
 
 namespace {
 
@@ -129,6 +130,12 @@ int SearchCommand(int argc, char** argv) {
       ++i;
     }
     ObrantuleSetPosition(text.c_str());
+    // The engine answers such a position with no report at all.
+    if (PositionUnusable) {
+      std::fprintf(stderr, "obrantule-dev search: \"%s\" is no playable position\n", text.c_str());
+      ObrantuleQuit();
+      return 1;
+    }
   } else {
     if (i < argc) ++i;
     ObrantuleSetStartPosition();
