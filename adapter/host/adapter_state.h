@@ -12,11 +12,34 @@ enum : int32_t {
   IdentityTextCapacity = 256,
 };
 
+// The request word of the running analysis (AdapterState::Requests): four
+// flags and, above them, the number of calls other threads are making into
+// the running engine at the moment.
+enum : int32_t {
+  ThinkingBit = 1,       // Eng9 runs
+  StopBit = 2,           // a stop was asked for (Eng3)
+  PonderOffBit = 4,      // pondering was ended (Eng10); ponder allowed while clear
+  EngineStartedBit = 8,  // the engine has begun to analyse: it reported for the first time
+  RequestFlagMask = 15,
+  EngineCallerUnit = 16,
+};
+
+// The connection gate (AdapterState::Gate): open from the end of a
+// successful Eng1 until Eng2 begins, plus the number of calls inside.
+enum : int32_t {
+  GateOpenBit = 1 << 30,
+  GateUserMask = GateOpenBit - 1,
+};
+
 struct AdapterState {
   std::atomic<int32_t> Initialised;
-  std::atomic<int32_t> Thinking;
-  std::atomic<int32_t> StopRequested;
-  std::atomic<int32_t> PonderAllowed;
+  // Changed only by atomic read-modify-write operations, so a request and
+  // the engine's start are always ordered one way or the other (see
+  // analysis_requests.cpp).
+  std::atomic<int32_t> Requests;
+  std::atomic<int32_t> Gate;
+  // Eng9's thread only: the analysis began with pondering already ended.
+  int32_t PonderOffAtStart;
   AnalysisRecord* Analysis;
   int32_t HostValue2;
   int32_t HostValue3;
@@ -41,9 +64,8 @@ struct AdapterState {
 
 extern AdapterState Adapter;
 
-// Plain-word accesses of the cross-thread flags.
+// Plain-word read of a cross-thread flag.
 inline int32_t LoadFlag(const std::atomic<int32_t>& flag) { return flag.load(std::memory_order_relaxed); }
-inline void StoreFlag(std::atomic<int32_t>& flag, int32_t value) { flag.store(value, std::memory_order_relaxed); }
 
 // Posts a record to the host with Func3, when the host offers it.
 void PostToHost(int32_t message, int32_t value16, int32_t value8, void* record);
@@ -53,12 +75,27 @@ void BuildHostParamTable();
 void FreeHostParamTable();
 void PushEngineParameters();
 
+// 1 when a host board (64 piece bytes, a1 first) is a position the engine
+// can be given with that side to move (playable_board.cpp).
+int32_t BoardIsPlayable(const uint8_t* board, int32_t whiteToMove);
+
 // Move code conversions (position_translation.cpp).
 void MoveCodeToText(uint32_t code, char* text);  // text: at least 6 bytes
 HostMoveCode TextToMoveCode(const char* text);
 
-// What Eng3 does; the report functions repeat it (progress_forwarding.cpp).
-void RequestStop();
+// The hand-over of requests between the host's threads and the running
+// analysis (analysis_requests.cpp).
+int32_t BeginThinking();  // Eng9: 0 when an analysis already runs
+void EndThinking();       // waits for the calls other threads make into the engine
+void RequestStop();       // what Eng3 does
+int32_t NoteReport();     // each report's entry on the engine's thread: 1 while a stop is pending
+// Whether this thread is inside Eng9 (Eng2 from a report must not wait for itself).
+int32_t ThinkingOnThisThread();
+
+// The connection gate (connection.cpp): 1 when the connection is open, and
+// the caller must then LeaveConnection.
+int32_t EnterConnection();
+void LeaveConnection();
 
 // The exported entry points.
 #if defined(_WIN32)

@@ -1,9 +1,10 @@
-// The host's connection: module attach, connection start and end, stop and
-// ponder requests, identity queries.
+// The host's connection: module attach, connection start and end, the gate
+// that keeps the engine bound while a call uses it, identity queries.
 #include <cctype>
 #include <cstring>
 
 #include "../platform/platform.h"
+#include "../tablebase/module_path.h"
 #include "adapter_state.h"
 #include "tablebase_calls.h"
 
@@ -22,7 +23,7 @@ void FoldCase(char* text) {
 
 // Runs when the module is attached to the process: remembers where it lives.
 __attribute__((constructor)) void AttachModule() {
-  PlatformModulePath(Adapter.ModulePath, ModulePathCapacity);
+  ModulePath(Adapter.ModulePath, ModulePathCapacity);
   if (PlatformFoldsPathCase) FoldCase(Adapter.ModulePath);
   char marker[] = "/engines/";
   marker[0] = marker[8] = PlatformSeparator;
@@ -34,7 +35,6 @@ __attribute__((constructor)) void AttachModule() {
     tail = last != nullptr ? last + 1 : path;
   }
   Adapter.ModuleTail = int32_t(tail - path);
-  StoreFlag(Adapter.PonderAllowed, 1);
 }
 
 void ReleaseConnection() { PlatformExchange(&Adapter.Initialised, 0); }
@@ -78,19 +78,27 @@ void PostToHost(int32_t message, int32_t value16, int32_t value8, void* record) 
   if (Adapter.Post != nullptr) Adapter.Post(message, value16, value8, record);
 }
 
-void RequestStop() {
-  StoreFlag(Adapter.StopRequested, 1);
-  EngineVoidFunction stop = Adapter.Engine.StopAnalyse;
-  if (stop != nullptr) stop();
+// Calls that use the bound engine or the connection's records pass the
+// gate; Eng2 closes it and waits until every call inside has left.
+int32_t EnterConnection() {
+  if ((Adapter.Gate.fetch_add(1, std::memory_order_acq_rel) & GateOpenBit) != 0) return 1;
+  Adapter.Gate.fetch_sub(1, std::memory_order_acq_rel);
+  return 0;
 }
+
+void LeaveConnection() { Adapter.Gate.fetch_sub(1, std::memory_order_acq_rel); }
 
 extern "C" {
 
 int32_t HOSTCALL Eng1(void* analysisRecord, int32_t hostValue2, int32_t hostValue3, void* statsRecord,
                       void* infoRecord, int32_t memoryMB, int32_t, int32_t, int32_t) {
-  if (LoadFlag(Adapter.Initialised) != 0 || LoadFlag(Adapter.Thinking) != 0 || Adapter.Analysis != nullptr ||
-      PlatformExchange(&Adapter.Initialised, 1) == 1)
+  if (LoadFlag(Adapter.Initialised) != 0 || Eng4() != 0 || PlatformExchange(&Adapter.Initialised, 1) == 1)
     return 1;
+  // The records of the last connection are cleared before it is released.
+  if (Adapter.Analysis != nullptr) {
+    ReleaseConnection();
+    return 1;
+  }
   if (!BindEngine(&Adapter.Engine, Adapter.ModulePath)) {
     ReleaseConnection();
     return 9;
@@ -138,16 +146,26 @@ int32_t HOSTCALL Eng1(void* analysisRecord, int32_t hostValue2, int32_t hostValu
   if (Adapter.Analysis != nullptr) Adapter.Analysis->InitResult = result;
   Adapter.Post = PlatformHostPostFunction();
   Adapter.EditParams = PlatformHostEditParamsFunction();
-  StoreFlag(Adapter.Thinking, 0);
-  StoreFlag(Adapter.PonderAllowed, 1);
   Adapter.ParamsPushedAll = 1;
   Adapter.ParamsChanged = 0;
   BuildHostParamTable();
+  Adapter.Gate.fetch_or(GateOpenBit, std::memory_order_acq_rel);
   return 0;
 }
 
 void HOSTCALL Eng2() {
-  if (LoadFlag(Adapter.Initialised) == 0) return;
+  // From a report of this thread's own analysis the close would wait for
+  // itself: it is refused.
+  if (ThinkingOnThisThread()) return;
+  // Only the call that closes an open gate ends the connection; a
+  // connection still being opened is left alone.
+  if ((Adapter.Gate.fetch_and(~GateOpenBit, std::memory_order_acq_rel) & GateOpenBit) == 0) return;
+  // A running analysis is stopped (again and again, so that one starting
+  // just now is stopped too) and every call inside is waited for.
+  while ((Adapter.Gate.load(std::memory_order_acquire) & GateUserMask) != 0) {
+    RequestStop();
+    PlatformYield();
+  }
   if (Adapter.Engine.Quit != nullptr) Adapter.Engine.Quit();
   UnbindEngine(&Adapter.Engine);
   TablebaseShutdown();
@@ -160,39 +178,40 @@ void HOSTCALL Eng2() {
   ReleaseConnection();
 }
 
-void HOSTCALL Eng3() { RequestStop(); }
-
-int32_t HOSTCALL Eng4() { return LoadFlag(Adapter.Thinking); }
-
 int32_t HOSTCALL Eng5() { return LoadFlag(Adapter.Initialised); }
 
 const char* HOSTCALL Eng6() {
-  return IdentityText(Adapter.Engine.GetAuthor, "GetAuthor", Adapter.AuthorCache, FallbackAuthor);
+  int32_t open = EnterConnection();
+  const char* text =
+      IdentityText(open ? Adapter.Engine.GetAuthor : nullptr, "GetAuthor", Adapter.AuthorCache, FallbackAuthor);
+  if (open) LeaveConnection();
+  return text;
 }
 
 const char* HOSTCALL Eng7() {
-  return IdentityText(Adapter.Engine.GetVersion, "GetVersion", Adapter.VersionCache, FallbackVersion);
+  int32_t open = EnterConnection();
+  const char* text =
+      IdentityText(open ? Adapter.Engine.GetVersion : nullptr, "GetVersion", Adapter.VersionCache, FallbackVersion);
+  if (open) LeaveConnection();
+  return text;
 }
 
-int32_t HOSTCALL Eng8() { return Adapter.Engine.GetElo != nullptr ? Adapter.Engine.GetElo() : 2300; }
-
-void HOSTCALL Eng10() {
-  if (LoadFlag(Adapter.Thinking) == 0) return;
-  StoreFlag(Adapter.PonderAllowed, 0);
-  EngineVoidFunction ponderingOff = Adapter.Engine.PonderingOff;
-  if (ponderingOff != nullptr) ponderingOff();
-}
-
-void HOSTCALL Eng11() {
-  if (LoadFlag(Adapter.Thinking) == 0) return;
-  EngineVoidFunction nextBest = Adapter.Engine.NextBest;
-  if (nextBest != nullptr) nextBest();
+int32_t HOSTCALL Eng8() {
+  int32_t elo = 2300;
+  if (EnterConnection()) {
+    if (Adapter.Engine.GetElo != nullptr) elo = Adapter.Engine.GetElo();
+    LeaveConnection();
+  }
+  return elo;
 }
 
 int32_t HOSTCALL Eng12() { return 0x04002010; }
 
 void HOSTCALL Eng15() {
-  if (Adapter.Engine.ClearHashtable != nullptr) Adapter.Engine.ClearHashtable();
+  if (EnterConnection()) {
+    if (Adapter.Engine.ClearHashtable != nullptr) Adapter.Engine.ClearHashtable();
+    LeaveConnection();
+  }
   TablebaseCloseFiles();
 }
 

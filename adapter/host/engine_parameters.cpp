@@ -76,28 +76,33 @@ void PushEngineParameters() {
 extern "C" {
 
 HostParamTable* HOSTCALL Eng13() {
+  if (!EnterConnection()) return nullptr;
   HostParamTable* table = Adapter.Params;
   if (table != nullptr && Adapter.Analysis != nullptr) {
     table->HostValue8 = Adapter.Analysis->HostValue8;
     table->HostValue12 = Adapter.Analysis->HostValue12;
     table->HostValue16 = Adapter.Analysis->HostValue16;
   }
+  LeaveConnection();
   return table;
 }
 
 void HOSTCALL Eng14(int32_t hostValue) {
+  if (!EnterConnection()) return;
   Adapter.ParamsChanged = 0;
   HostParamTable* table = Adapter.Params;
-  if (hostValue == 0 || table == nullptr) return;
-  if (Adapter.EditParams != nullptr) Adapter.EditParams(table, hostValue);
-  for (int32_t i = 0; i < table->Count; ++i) {
-    HostParamEntry& entry = table->Entries[i];
-    entry.Changed = 0;
-    if (entry.Value != entry.ValueSent) {
-      entry.Changed = 1;
-      Adapter.ParamsChanged = 1;
+  if (hostValue != 0 && table != nullptr) {
+    if (Adapter.EditParams != nullptr) Adapter.EditParams(table, hostValue);
+    for (int32_t i = 0; i < table->Count; ++i) {
+      HostParamEntry& entry = table->Entries[i];
+      entry.Changed = 0;
+      if (entry.Value != entry.ValueSent) {
+        entry.Changed = 1;
+        Adapter.ParamsChanged = 1;
+      }
     }
   }
+  LeaveConnection();
 }
 
 }  // extern "C"

@@ -15,39 +15,34 @@ const char PromotionLetters[] = "QRBN";
 int32_t FileOf(int32_t square) { return square & 7; }
 
 // En passant: the engine learns the right only from a replayed double step,
-// so the position before that step is rebuilt when the capture is possible.
-// Squares outside 8..55 cannot be an en passant target and are dropped
-// before any board access.
+// so the position before that step is rebuilt when the step can really have
+// been played: the target square on the third or sixth rank, the enemy pawn
+// on the square beyond it, the square it passed and its start square empty,
+// a pawn of the side to move beside it, and the position before the step
+// playable. Otherwise the square is dropped.
 int32_t RebuildDoubleStep(GameRecord* game, char* replay) {
   int32_t e = game->EpSquare;
   game->EpSquare = 0;
-  if (e == 0 || e < 8 || e > 55) return 0;
+  const int32_t white = game->WhiteToMove != 0 ? 1 : 0;
+  // Rank 6 when white takes, rank 3 when black does.
+  if (e >> 3 != (white ? 5 : 2)) return 0;
+  const int32_t forward = white ? 8 : -8;  // the side to move's direction
+  const int32_t pawn = e - forward;
+  const int32_t start = e + forward;
+  const uint8_t ours = uint8_t(white ? HostPawn : HostBlack + HostPawn);
+  const uint8_t theirs = uint8_t(white ? HostBlack + HostPawn : HostPawn);
   uint8_t* board = game->Board;
-  int32_t from;
-  int32_t to;
-  if (game->WhiteToMove != 0) {
-    int32_t pawn = e - 8;
-    if (board[pawn] != HostBlack + HostPawn) return 0;
-    bool capturer = (FileOf(pawn) != 0 && board[e - 9] == HostPawn) ||
-                    (FileOf(pawn) != 7 && board[e - 7] == HostPawn);
-    if (!capturer) return 0;
-    board[e + 8] = HostBlack + HostPawn;
-    board[pawn] = 0;
-    from = e + 8;
-    to = pawn;
-  } else {
-    int32_t pawn = e + 8;
-    if (board[pawn] != HostPawn) return 0;
-    bool capturer = (FileOf(pawn) != 0 && board[e + 7] == HostBlack + HostPawn) ||
-                    (FileOf(pawn) != 7 && board[e + 9] == HostBlack + HostPawn);
-    if (!capturer) return 0;
-    board[e - 8] = HostPawn;
-    board[pawn] = 0;
-    from = e - 8;
-    to = pawn;
-  }
-  game->WhiteToMove = game->WhiteToMove != 0 ? 0 : 1;
-  MoveCodeToText(uint32_t(from | to << 6), replay);
+  if (board[pawn] != theirs || board[e] != 0 || board[start] != 0) return 0;
+  bool capturer = (FileOf(pawn) != 0 && board[pawn - 1] == ours) || (FileOf(pawn) != 7 && board[pawn + 1] == ours);
+  if (!capturer) return 0;
+  uint8_t before[64];
+  memcpy(before, board, sizeof before);
+  before[start] = theirs;
+  before[pawn] = 0;
+  if (!BoardIsPlayable(before, !white)) return 0;
+  memcpy(board, before, sizeof before);
+  game->WhiteToMove = uint8_t(!white);
+  MoveCodeToText(uint32_t(start | pawn << 6), replay);
   return 1;
 }
 
@@ -129,13 +124,16 @@ HostMoveCode TextToMoveCode(const char* text) {
   return HostMoveCode(code);
 }
 
-// Sends the record's position and game moves to the engine; 0 when a game
-// move cannot be sent.
+// Sends the record's position and game moves to the engine; 0 when the
+// record cannot be sent: a board that is no playable position (the engine
+// then sees nothing and the record is left as it was), too many game moves,
+// or a move code 0.
 int32_t SetEnginePosition(GameRecord* game) {
   const EngineEntryTable& engine = Adapter.Engine;
   if (game->StartsFromInitial != 0) {
     engine.SetStartPosition();
   } else {
+    if (!BoardIsPlayable(game->Board, game->WhiteToMove)) return 0;
     char replay[8];
     int32_t hasReplay = RebuildDoubleStep(game, replay);
     CheckCastlingRights(game);
@@ -177,11 +175,13 @@ void PassTimeControl(const GameRecord* game) {
 
 extern "C" int32_t HOSTCALL Eng9(void* gameRecord) {
   GameRecord* game = static_cast<GameRecord*>(gameRecord);
-  // Thinking needs an open connection with a bound engine.
-  if (game == nullptr || LoadFlag(Adapter.Initialised) == 0 || Adapter.Engine.Module == nullptr) return 0;
+  // Thinking needs an open connection, and one analysis runs at a time.
+  if (game == nullptr || !EnterConnection()) return 0;
+  if (!BeginThinking()) {
+    LeaveConnection();
+    return 0;
+  }
   int32_t result = 0;
-  StoreFlag(Adapter.Thinking, 1);
-  StoreFlag(Adapter.StopRequested, 0);
   if (SetEnginePosition(game)) {
     PassTimeControl(game);
     PushEngineParameters();
@@ -189,10 +189,14 @@ extern "C" int32_t HOSTCALL Eng9(void* gameRecord) {
     if (analysis != nullptr) PostToHost(MessageAnalysisStart, analysis->HostValue16, analysis->HostValue8, analysis);
     TablebaseProbeCount.store(0, std::memory_order_relaxed);
     Adapter.StartTick = PlatformTickCount();
-    if (Adapter.Engine.Analyse != nullptr && LoadFlag(Adapter.StopRequested) == 0)
-      result = Adapter.Engine.Analyse(LoadFlag(Adapter.PonderAllowed) == 1 ? game->AnalyseValue : 0);
+    // What arrives from here on is passed on once the engine has begun
+    // (analysis_requests.cpp).
+    int32_t requests = Adapter.Requests.load(std::memory_order_relaxed);
+    Adapter.PonderOffAtStart = (requests & PonderOffBit) != 0 ? 1 : 0;
+    if (Adapter.Engine.Analyse != nullptr && (requests & StopBit) == 0)
+      result = Adapter.Engine.Analyse(Adapter.PonderOffAtStart ? 0 : game->AnalyseValue);
   }
-  StoreFlag(Adapter.PonderAllowed, 1);
-  StoreFlag(Adapter.Thinking, 0);
+  EndThinking();
+  LeaveConnection();
   return result;
 }

@@ -6,13 +6,9 @@
 
 namespace {
 
-// A stop that came before the engine looked at its flag is repeated, and
-// nothing more is reported.
-bool StopPending() {
-  if (LoadFlag(Adapter.StopRequested) == 0) return false;
-  RequestStop();
-  return true;
-}
+// Every report first passes on the requests that came before the engine
+// began; while a stop is pending it is repeated and nothing is reported.
+bool StopPending() { return NoteReport() != 0; }
 
 void PostAnalysis(int32_t message) {
   AnalysisRecord* analysis = Adapter.Analysis;
@@ -71,6 +67,8 @@ int32_t HOSTCALL ShowMainline(const char* line, int32_t score) {
     while (*place != '\0' && *place != ' ') ++place;
     while (*place == ' ') ++place;
   }
+  // The slot after the last move ends the line for a host that reads up to a 0.
+  if (count < MainlineCapacity) analysis->Mainline[count] = 0;
   analysis->MainlineLength = uint16_t(count);
   analysis->Score = int16_t(score);
   analysis->Seconds = (PlatformTickCount() + 500u - Adapter.StartTick) / 1000u;

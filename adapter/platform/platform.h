@@ -12,10 +12,7 @@ void* PlatformLoadLibrary(const char* path);
 void* PlatformFindSymbol(void* module, const char* name);
 void PlatformFreeLibrary(void* module);
 
-// The full path of the module that holds this code (the adapter itself);
-// writes at most capacity - 1 characters and a NUL, returns the length
-// (0 when unknown).
-int32_t PlatformModulePath(char* buffer, int32_t capacity);
+// The module's own path comes from ModulePath (tablebase/module_path.h).
 // Path separator of this platform and whether module paths are folded to
 // lower case (on file systems that ignore case).
 extern const char PlatformSeparator;

@@ -67,6 +67,8 @@ static int32_t CheckedEnPassant(int32_t side, int32_t epSquare, PawnTest pawnOn)
 // checked against the position.
 static int32_t ProbeLists(const int32_t* counts, const int32_t* whiteList, const int32_t* blackList, int32_t side,
                           int32_t epSquare, int32_t* out) {
+  // Without cache entries nothing can be read: no answer, never a draw.
+  if (CacheEntryCount() == 0) return 0;
   int32_t found = FindClass(counts);
   if (found == 0) return 0;
   int32_t tableClass = found > 0 ? found : -found;
@@ -76,7 +78,11 @@ static int32_t ProbeLists(const int32_t* counts, const int32_t* whiteList, const
   const int32_t* first = reversed ? blackList : whiteList;
   const int32_t* second = reversed ? whiteList : blackList;
   uint32_t index = IndexFunction[tableClass][tableSide](first, second, epSquare, reversed ? 1 : 0);
-  *out = ProbeScore(ReadTableValue(tableClass, tableSide, index));
+  int32_t value = ReadTableValue(tableClass, tableSide, index);
+  // A table that could not be read was dropped: no answer, never a draw.
+  if (value == TableValueUnknown && !TableSideOf(tableClass, tableSide).Registered.load(std::memory_order_relaxed))
+    return 0;
+  *out = ProbeScore(value);
   TablebaseProbeCount.fetch_add(1, std::memory_order_relaxed);
   return 1;
 }

@@ -235,7 +235,9 @@ int32_t TablebaseInit(const char* directory) {
       CacheMemory = new (std::nothrow) char[size];
       if (CacheMemory) CacheMemorySize = size;
     }
+    // Without cache entries no table can be read: none is usable.
     CacheSetup(CacheMemory, CacheMemorySize);
+    if (CacheEntryCount() == 0) RegistrationResult = 0;
   }
   ++ReferenceCount;
   int32_t result = RegistrationResult;

@@ -1,6 +1,8 @@
 // Connection lifecycle, engine binding and identity queries of the adapter.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "test_host.h"
 
 TEST(AdapterLifecycle, ConnectsInitialisesAndCloses) {
@@ -152,7 +154,9 @@ TEST(AdapterLifecycle, NextBestAndPonderOffOnlyWhileThinking) {
   EXPECT_EQ(Lines(host.EngineLog()).size(), 1u);
   static AdapterEntries* entries;
   entries = &host.Eng;
-  host.SetAnalyseHook([](const EngineCallbacks*) {
+  host.SetAnalyseHook([](const EngineCallbacks* engine) {
+    // The engine reports at once when it begins, as the real one does.
+    engine->ShowDepth(1, 0);
     EXPECT_EQ(entries->Eng4(), 1);
     entries->Eng11();
     entries->Eng10();
@@ -166,4 +170,39 @@ TEST(AdapterLifecycle, NextBestAndPonderOffOnlyWhileThinking) {
   EXPECT_EQ(log[log.size() - 2], "NextBest");
   EXPECT_EQ(log[log.size() - 1], "PonderingOff");
   EXPECT_EQ(host.Eng.Eng4(), 0);
+}
+
+TEST(AdapterLifecycle, LoadedByARelativePathItFindsTheEngineAfterAChangeOfDirectory) {
+  TestInstallation host("full");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(host.Directory());
+  const bool loaded = host.Load("./Obrantule.eng");
+  std::filesystem::current_path("/");
+  const int32_t connected = loaded ? host.Connect() : -1;
+  std::filesystem::current_path(previous);
+  ASSERT_TRUE(loaded);
+  ASSERT_EQ(connected, 0);
+  EXPECT_EQ(Lines(host.EngineLog())[0],
+            "Init 64 " + std::to_string(sizeof(EngineCallbacks)) + " [" + host.Directory() + "/] 0");
+}
+
+TEST(AdapterLifecycle, CloseFromInsideTheAnalysisIsRefused) {
+  // Eng2 from a report on the analysing thread would wait for itself.
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  static AdapterEntries* entries;
+  entries = &host.Eng;
+  host.SetAnalyseHook([](const EngineCallbacks* engine) {
+    engine->ShowDepth(1, 0);
+    entries->Eng2();
+    EXPECT_EQ(entries->Eng5(), 1);
+  });
+  GameRecord game{};
+  game.StartsFromInitial = 1;
+  host.Eng.Eng9(&game);
+  EXPECT_EQ(host.Eng.Eng5(), 1);
+  host.ClearEngineLog();
+  host.Eng.Eng2();
+  EXPECT_EQ(Lines(host.EngineLog()), std::vector<std::string>{"Quit"});
 }

@@ -80,8 +80,8 @@ static void Bind(void* module, const char* name, F& slot) {
   slot = reinterpret_cast<F>(dlsym(module, name));
 }
 
-bool TestInstallation::Load() {
-  adapter_ = dlopen((directory_ + "/Obrantule.eng").c_str(), RTLD_NOW | RTLD_LOCAL);
+bool TestInstallation::Load(const std::string& path) {
+  adapter_ = dlopen((path.empty() ? directory_ + "/Obrantule.eng" : path).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (adapter_ == nullptr) return false;
   Bind(adapter_, "Eng1", Eng.Eng1);
   Bind(adapter_, "Eng2", Eng.Eng2);
@@ -127,6 +127,14 @@ void TestInstallation::SetInitResult(int32_t result) {
 
 void TestInstallation::SetAnalyseHook(void (*hook)(const EngineCallbacks*)) {
   reinterpret_cast<void (*)(void (*)(const EngineCallbacks*))>(Control("FakeEngineSetAnalyseHook"))(hook);
+}
+
+void TestInstallation::SetWaitForStop(int32_t on) {
+  reinterpret_cast<void (*)(int32_t)>(Control("FakeEngineSetWaitForStop"))(on);
+}
+
+int32_t TestInstallation::EngineSearching() const {
+  return reinterpret_cast<int32_t (*)()>(Control("FakeEngineSearching"))();
 }
 
 int32_t TestInstallation::Connect(int32_t memoryMB) {

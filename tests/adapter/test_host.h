@@ -65,7 +65,8 @@ class TestInstallation {
   TestInstallation(const std::string& fakeVariant, const std::string& subPath = "");
   ~TestInstallation();
   // Loads the adapter (and the fake engine's controls); false on failure.
-  bool Load();
+  // The path, when given, is the one handed to the loader.
+  bool Load(const std::string& path = "");
   // Adds the fake engine library after the adapter was loaded.
   void AddEngine(const std::string& fakeVariant);
   std::string Directory() const { return directory_; }
@@ -73,6 +74,9 @@ class TestInstallation {
   void ClearEngineLog();
   void SetInitResult(int32_t result);
   void SetAnalyseHook(void (*hook)(const EngineCallbacks*));
+  // Makes Analyse run until it is stopped (see the fake engine).
+  void SetWaitForStop(int32_t on);
+  int32_t EngineSearching() const;
   // Opens the connection with the harness's records; returns Eng1's result.
   int32_t Connect(int32_t memoryMB = 64);
 

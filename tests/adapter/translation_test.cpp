@@ -132,6 +132,98 @@ TEST_F(Translation, EnPassantOnTheEdgeLooksOnlyInward) {
   }
 }
 
+TEST_F(Translation, EnPassantThatNoDoubleStepCanHaveOpenedIsDropped) {
+  // Each board is sent as it stands, with no replayed double step.
+  const struct {
+    const char* Men;
+    int32_t White, Ep;
+    const char* Position;
+  } cases[] = {
+      // The black king stands on the pawn's start square.
+      {"Ke1 ke7 pe5 Pd5", 1, 44, "8/4k3/8/3Pp3/8/8/8/4K3 w - - 0 0"},
+      // The square the pawn passed is taken.
+      {"Ke1 ke8 pe5 Pd5 Ne6", 1, 44, "4k3/8/4N3/3Pp3/8/8/8/4K3 w - - 0 0"},
+      // Not the sixth rank: e4 with a black pawn on e3 and a white one on d3.
+      {"Ke1 ke8 pe3 Pd3", 1, 28, "4k3/8/8/8/8/3Pp3/8/4K3 w - - 0 0"},
+      // Before the step the black pawn on e7 would have given check to the
+      // white king, with black to move.
+      {"Kd6 kh8 pe5 Pd5", 1, 44, "7k/8/3K4/3Pp3/8/8/8/8 w - - 0 0"},
+      // Black to take: the white king stands on e2.
+      {"Ke2 ke8 Pe4 pf4", 0, 20, "4k3/8/8/8/4Pp2/8/4K3/8 b - - 0 0"},
+  };
+  for (const auto& c : cases) {
+    game = GameRecord{};
+    game.TimeMode = TimeModeDepth;
+    game.Depth = 6;
+    Men(game, c.Men);
+    game.WhiteToMove = uint8_t(c.White);
+    game.EpSquare = uint8_t(c.Ep);
+    std::vector<std::string> log = Think();
+    ASSERT_GE(log.size(), 2u) << c.Men;
+    EXPECT_EQ(log[0], std::string("SetPosition ") + c.Position) << c.Men;
+    EXPECT_EQ(log[1], "SetDepth 6") << c.Men;
+    EXPECT_EQ(game.EpSquare, 0) << c.Men;
+  }
+}
+
+TEST_F(Translation, BoardsThatAreNoPlayablePositionAreRefused) {
+  const struct {
+    const char* Men;
+    int32_t White;
+    uint8_t Extra;  // a piece byte put on h4 (0: none)
+    bool Playable;
+  } cases[] = {
+      {"Ke1", 1, 0, false},                                      // no black king
+      {"Ke1 Kd1 ke8", 1, 0, false},                              // two white kings
+      {"Ke1 ke8 Pa8", 1, 0, false},                              // pawn on the last rank
+      {"Ke1 ke8 pa1", 0, 0, false},                              // and on the first
+      {"Ke1 ke8 Pa2 Pb2 Pc2 Pd2 Pe2 Pf2 Pg2 Ph2 Pa3", 1, 0, false},  // nine pawns
+      {"Ke1 ke8 Pa2 Pb2 Pc2 Pd2 Pe2 Pf2 Pg2 Qd4 Qd5 Qd6", 1, 0, false},  // 7 pawns, 2 extra queens
+      {"Ke1 ke8 Pa2 Pb2 Pc2 Pd2 Pe2 Pf2 Pg2 Qd4 Qd5", 1, 0, true},
+      {"Kd1 ke8 Re1", 1, 0, false},                              // black, not to move, in check
+      {"Ke1 ke8 Pd7", 1, 0, false},
+      {"Ke1 ke8 Pd7", 0, 0, true},                               // the side to move may be
+      {"Ke1 ke8 Nf6", 1, 0, false},
+      {"Ke1 ke8 Bb5", 1, 0, false},
+      {"Ke1 ke8 Bb5 pd7", 1, 0, true},                           // the bishop is blocked
+      {"Ke1 ke8 pd2", 1, 0, true},
+      {"Ke1 ke8 pf2", 0, 0, false},
+      {"Ke7 ke8", 1, 0, false},                                  // kings side by side
+      {"Ke1 ke8", 1, 7, false},                                  // bytes that are no piece
+      {"Ke1 ke8", 1, 8, false},
+      {"Ke1 ke8", 1, 15, false},
+      {"Ke1 ke8", 1, 0x81, false},
+      {"Ke1 ke8", 1, 13, true},
+  };
+  for (const auto& c : cases) {
+    game = GameRecord{};
+    game.TimeMode = TimeModeDepth;
+    game.Depth = 6;
+    Men(game, c.Men);
+    game.Board[31] = c.Extra;
+    game.WhiteToMove = uint8_t(c.White);
+    game.EpSquare = 44;
+    game.CastlingRights = 15;
+    game.MoveCount = 1;
+    game.Moves[0] = Code("e1", "f1");
+    const GameRecord before = game;
+    Posts.clear();
+    host.ClearEngineLog();
+    EXPECT_EQ(host.Eng.Eng9(&game), 0) << c.Men;
+    std::vector<std::string> log = Lines(host.EngineLog());
+    if (c.Playable) {
+      ASSERT_FALSE(log.empty()) << c.Men;
+      EXPECT_EQ(log[0].rfind("SetPosition ", 0), 0u) << c.Men;
+      continue;
+    }
+    // The engine sees nothing, the host hears nothing, the record stays.
+    EXPECT_TRUE(log.empty()) << c.Men << ": " << log[0];
+    EXPECT_TRUE(Posts.empty()) << c.Men;
+    EXPECT_EQ(memcmp(&before, &game, sizeof game), 0) << c.Men;
+    EXPECT_EQ(host.Eng.Eng4(), 0);
+  }
+}
+
 TEST_F(Translation, CastlingRightsTheBoardContradictsAreDropped) {
   SetBoard(game, StartBoard);
   game.WhiteToMove = 1;
@@ -221,8 +313,8 @@ TEST_F(Translation, StopBeforeTheAnalysisPreventsIt) {
     if (message == MessageAnalysisStart) entries->Eng3();
   };
   std::vector<std::string> log = Think();
-  EXPECT_EQ(log.back(), "StopAnalyse");
-  for (const std::string& line : log) EXPECT_EQ(line.find("Analyse "), std::string::npos) << line;
+  EXPECT_EQ(log.back(), "SetDepth 6");
+  for (const std::string& line : log) EXPECT_EQ(line.find("Analyse"), std::string::npos) << line;
   // The next request starts afresh.
   OnPost = nullptr;
   EXPECT_EQ(Think().back(), "Analyse 0");

@@ -146,27 +146,36 @@ TEST(Registry, DefaultPathAndCacheSize) {
   EXPECT_EQ(session.Init("", "", scratch.Path() + "/"), 3);
   EXPECT_EQ(CacheEntryCount(), 126);
   session.Shutdown();
-  const std::pair<const char*, int32_t> sizes[] = {{"100", 126}, {"1024", 126}, {"2048", 253},
-                                                   {"-5", 126},  {"junk", 126}, {"99999999999999999999999", 0}};
+  // Without cache entries (the memory cannot be had) no table is usable.
+  const struct {
+    const char* SizeKB;
+    int32_t Entries, Result;
+  } sizes[] = {{"100", 126, 3},  {"1024", 126, 3}, {"2048", 253, 3},
+               {"-5", 126, 3},   {"junk", 126, 3}, {"99999999999999999999999", 0, 0}};
   for (const auto& size : sizes) {
-    EXPECT_EQ(session.Init(tables, size.first), 3);
-    EXPECT_EQ(CacheEntryCount(), size.second) << size.first;
+    EXPECT_EQ(session.Init(tables, size.SizeKB), size.Result) << size.SizeKB;
+    EXPECT_EQ(CacheEntryCount(), size.Entries) << size.SizeKB;
     session.Shutdown();
   }
 }
 
-TEST(Registry, WithoutCacheMemoryProbesAnswerZero) {
+TEST(Registry, WithoutCacheEntriesProbesGiveNoAnswer) {
   ScratchDirectory scratch;
   WritePatternTable(scratch.Path(), Kqk, 0);
   TablebaseSession session(scratch);
-  ASSERT_EQ(session.Init(scratch.Path(), "99999999999999999999999"), 3);
+  ASSERT_EQ(session.Init(scratch.Path(), "99999999999999999999999"), 0);
   EXPECT_EQ(ReadTableValue(Kqk, 0, 5), TableValueUnknown);
   int32_t counts[10] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   int32_t white[24] = {18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 19};
   int32_t black[24] = {36};
   int32_t out = 99;
-  EXPECT_EQ(TBProbeList(counts, white, black, 0, 0, &out), 1);
-  EXPECT_EQ(out, 0);
+  EXPECT_EQ(TBProbeList(counts, white, black, 0, 0, &out), 0);
+  uint8_t board[64] = {};
+  board[18] = 6;
+  board[19] = 5;
+  board[36] = 14;
+  EXPECT_EQ(TBProbeBoard(board, 0, 0, &out), 0);
+  EXPECT_EQ(out, 99);
 }
 
 TEST(Registry, FilesThatDoNotMatchAreLeftOutAndTheRestRegistered) {

@@ -1,7 +1,5 @@
-// Dynamic loading and the module's own path, through the dynamic linker.
+// Dynamic loading through the dynamic linker.
 #include <dlfcn.h>
-
-#include <cstring>
 
 #include "../platform.h"
 
@@ -22,19 +20,6 @@ void* PlatformFindSymbol(void* module, const char* name) {
 
 void PlatformFreeLibrary(void* module) {
   if (module != nullptr) dlclose(module);
-}
-
-int32_t PlatformModulePath(char* buffer, int32_t capacity) {
-  Dl_info info;
-  if (capacity <= 0) return 0;
-  buffer[0] = '\0';
-  if (dladdr(reinterpret_cast<void*>(&PlatformModulePath), &info) == 0 || info.dli_fname == nullptr)
-    return 0;
-  size_t length = strlen(info.dli_fname);
-  if (length > size_t(capacity - 1)) length = size_t(capacity - 1);
-  memcpy(buffer, info.dli_fname, length);
-  buffer[length] = '\0';
-  return int32_t(length);
 }
 
 void* PlatformLoadBitmap(const char*, int32_t) {

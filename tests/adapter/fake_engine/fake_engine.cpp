@@ -28,7 +28,10 @@ ParamItem Items[3] = {
 [[maybe_unused]] ParamList Params = {12, 2, Items};
 
 std::atomic<int32_t> Stopped{0};
+std::atomic<int32_t> PonderedOff{0};
+std::atomic<int32_t> Searching{0};
 int32_t FixedDepth = 0;
+int32_t WaitForStop = 0;
 
 // Without a hook, and with FAKE_ENGINE_LINE set, Analyse pretends to search:
 // one report per depth with that line, up to the fixed depth or 29, pausing
@@ -56,6 +59,31 @@ void Record(const std::string& line) {
 
 std::string Number(int32_t value) { return std::to_string(value); }
 
+// Analyses as the real engine does with its flags: they were cleared and
+// the first report made; then it runs until a stop, counting ponder-offs
+// (each one a ponder hit), and reports how it ended. A stop that never
+// comes ends it after many polls.
+void SearchUntilStopped() {
+  std::this_thread::yield();
+  Callbacks.ShowDepth(1, 0);
+  Searching.store(1);
+  int32_t hits = 0;
+  bool stopped = false;
+  for (int32_t poll = 0; poll < 20000000; ++poll) {
+    if (Stopped.load() != 0) {
+      stopped = true;
+      break;
+    }
+    if (PonderedOff.exchange(0) != 0) ++hits;
+    if (poll % 1024 == 0) Callbacks.ShowNodes(poll, 0);
+    std::this_thread::yield();
+  }
+  // A ponder-off that came just before the stop still counts.
+  if (PonderedOff.exchange(0) != 0) ++hits;
+  Searching.store(0);
+  Record("AnalyseEnd " + Number(hits) + (stopped ? " stopped" : " unstopped"));
+}
+
 }  // namespace
 
 // Test controls.
@@ -64,6 +92,8 @@ FAKE_EXPORT void FakeEngineClearLog() { Log.clear(); }
 FAKE_EXPORT void FakeEngineSetInitResult(int32_t result) { InitResult = result; }
 FAKE_EXPORT void FakeEngineSetAnalyseHook(void (*hook)(const EngineCallbacks*)) { AnalyseHook = hook; }
 FAKE_EXPORT const EngineCallbacks* FakeEngineCallbacks() { return &Callbacks; }
+FAKE_EXPORT void FakeEngineSetWaitForStop(int32_t on) { WaitForStop = on; }
+FAKE_EXPORT int32_t FakeEngineSearching() { return Searching.load(); }
 
 // The engine's entry points.
 FAKE_EXPORT int32_t ObrantuleInit(int32_t hashMB, EngineCallbacks* callbacks, const char* directory,
@@ -80,13 +110,21 @@ FAKE_EXPORT void ObrantuleStopAnalyse() {
 }
 FAKE_EXPORT int32_t ObrantuleAnalyse(int32_t mode) {
   Record("Analyse " + Number(mode));
+  // A slow start leaves room for requests between the adapter's last look
+  // at them and the clearing of the flags.
+  if (WaitForStop != 0) std::this_thread::yield();
   Stopped.store(0);
+  PonderedOff.store(0);
   const char* line = getenv("FAKE_ENGINE_LINE");
-  if (AnalyseHook != nullptr) AnalyseHook(&Callbacks);
+  if (WaitForStop != 0) SearchUntilStopped();
+  else if (AnalyseHook != nullptr) AnalyseHook(&Callbacks);
   else if (line != nullptr) PretendSearch(mode, line);
   return 0;
 }
-FAKE_EXPORT void ObrantulePonderingOff() { Record("PonderingOff"); }
+FAKE_EXPORT void ObrantulePonderingOff() {
+  PonderedOff.store(1);
+  Record("PonderingOff");
+}
 FAKE_EXPORT void ObrantuleSetTime(int32_t moves, int32_t seconds) {
   FixedDepth = 0;
   Record("SetTime " + Number(moves) + " " + Number(seconds));
