@@ -1,8 +1,6 @@
 // The adapter's dynamic loading and host library for the fuzz programs: the
-// engine library is linked in and its exports are handed out by name; the
-// plug-in's own path is that of a plug-in beside the program.
-#include <unistd.h>
-
+// engine library is linked in, so whatever path the plug-in loads it from
+// gives the one engine, whose exports are handed out by name.
 #include <cstring>
 
 #include "../adapter/platform/platform.h"
@@ -44,16 +42,9 @@ const NamedEntry EngineEntries[] = {
     {"ObrantuleSetParam", reinterpret_cast<void*>(&ObrantuleSetParam)},
 };
 
-bool EndsWith(const char* text, const char* tail) {
-  size_t length = strlen(text), tailLength = strlen(tail);
-  return length >= tailLength && strcmp(text + length - tailLength, tail) == 0;
-}
-
 }  // namespace
 
-void* PlatformLoadLibrary(const char* path) {
-  return path != nullptr && EndsWith(path, "Obrantule.dll") ? &EngineToken : nullptr;
-}
+void* PlatformLoadLibrary(const char* path) { return path != nullptr ? &EngineToken : nullptr; }
 
 void* PlatformFindSymbol(void* module, const char* name) {
   if (module != &EngineToken) return nullptr;
@@ -63,21 +54,6 @@ void* PlatformFindSymbol(void* module, const char* name) {
 }
 
 void PlatformFreeLibrary(void*) {}
-
-int32_t PlatformModulePath(char* buffer, int32_t capacity) {
-  if (capacity <= 0) return 0;
-  buffer[0] = '\0';
-  char program[1024];
-  ssize_t length = readlink("/proc/self/exe", program, sizeof(program) - 1);
-  if (length <= 0) return 0;
-  program[length] = '\0';
-  char* slash = strrchr(program, '/');
-  if (slash == nullptr) return 0;
-  strcpy(slash + 1, "Obrantule.eng");
-  if (strlen(program) >= size_t(capacity)) return 0;
-  strcpy(buffer, program);
-  return int32_t(strlen(buffer));
-}
 
 void* PlatformLoadBitmap(const char*, int32_t) { return nullptr; }
 
