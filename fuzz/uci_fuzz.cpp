@@ -14,12 +14,15 @@
 #include "fuzz_tables.h"
 #include "host/host_main.h"
 #include "host/search_session.h"
+#include "host/tablebase_settings.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   int null = open("/dev/null", O_WRONLY);
   if (null >= 0) dup2(null, STDOUT_FILENO);
   UseFuzzTableSettings();
   if (!UciStart()) abort();
+  // "setoption name Tablebase..." makes the host write its own settings file.
+  atexit([] { RemoveHostSettingsFile(); });
   return 0;
 }
 

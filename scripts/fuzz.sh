@@ -19,14 +19,16 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 cmake -S fuzz -B build-fuzz "${generator[@]}" -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/%/-fuzz}"
 
-# Longest inputs: whole 3-man table files for table-file.
-declare -A max_len=([table-file]=32768 [game-record]=2048 [settings]=2048)
+# An input that runs for minutes is a hang, however loaded the machine.
+# Longest inputs: whole 3-man table files for table-file, whole small files
+# for datacomp.
+declare -A max_len=([table-file]=32768 [game-record]=2048 [settings]=2048 [datacomp]=16384)
 failed=0
 for target in "${targets[@]}"; do
   printf '\n---- %s (%ss) ----\n' "$target" "$seconds"
   mkdir -p "build-fuzz/corpus-$target"
   log=build-fuzz/$target.log
-  if (cd build-fuzz && "./$target-fuzz" -max_total_time="$seconds" -timeout=60 -max_len="${max_len[$target]:-4096}" \
+  if (cd build-fuzz && "./$target-fuzz" -max_total_time="$seconds" -timeout=300 -max_len="${max_len[$target]:-4096}" \
         -artifact_prefix="$target-" -print_final_stats=1 "corpus-$target" "../fuzz/corpus/$target") >"$log" 2>&1; then
     grep -E '^(#[0-9]+\s+DONE|Done)' "$log" || true
   else
