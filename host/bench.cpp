@@ -29,20 +29,30 @@ void KeepMainline(const MainlineReport& report) {
 int RunBench(int argc, char** argv) {
   int32_t depth = BenchDefaultDepth;
   bool tablebases = false;
+  const char usage[] =
+      "usage: obrantule bench [DEPTH] [--tablebases]\n"
+      "  DEPTH         search depth 1..20 (default %d)\n"
+      "  --tablebases  use the default tablebases (left out by default, so that the node\n"
+      "                counts equal those of obrantule-dev bench)\n";
   for (int i = 0; i < argc; ++i) {
     char* end = nullptr;
     long value = strtol(argv[i], &end, 10);
-    if (strcmp(argv[i], "--tablebases") == 0) {
+    if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+      printf(usage, int(BenchDefaultDepth));
+      return 0;
+    } else if (strcmp(argv[i], "--tablebases") == 0) {
       tablebases = true;
     } else if (end != argv[i] && *end == '\0' && value >= 1 && value <= 20) {
       depth = int32_t(value);
     } else {
-      fprintf(stderr, "usage: obrantule bench [DEPTH 1..20] [--tablebases]\n");
+      fprintf(stderr, "bench: bad argument '%.40s'\n", argv[i]);
+      fprintf(stderr, usage, int(BenchDefaultDepth));
       return 2;
     }
   }
   // Without tablebases unless asked: the node counts are then the engine's alone.
   if (!tablebases) SetTablebaseSettingPath("/nonexistent/obrantule-bench-without-tablebases");
+  else LocateDefaultTablebases();
   std::string error;
   if (!LoadPlugin(&error)) {
     fprintf(stderr, "bench: %s\n", error.c_str());

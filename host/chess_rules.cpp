@@ -146,7 +146,46 @@ int RightsKept(int square) {
   }
 }
 
+void Note(std::string* notes, const std::string& text) {
+  if (notes != nullptr) *notes += (notes->empty() ? "" : "; ") + text;
+}
+
+// A double step of the side not to move can have opened the square: the
+// pawn stands just past it, its start square and the square itself are
+// empty, and a pawn of the side to move stands beside it to capture.
+bool DoubleStepPossible(const ChessPosition& p, int square) {
+  bool white = p.WhiteToMove != 0;
+  if (RankOf(square) != (white ? 5 : 2)) return false;
+  int pawn = white ? square - 8 : square + 8;
+  int start = white ? square + 8 : square - 8;
+  uint8_t enemy = white ? (Pawn | BlackBit) : Pawn;
+  uint8_t own = white ? Pawn : (Pawn | BlackBit);
+  if (p.Board[pawn] != enemy || p.Board[square] != 0 || p.Board[start] != 0) return false;
+  return (FileOf(pawn) > 0 && p.Board[pawn - 1] == own) || (FileOf(pawn) < 7 && p.Board[pawn + 1] == own);
+}
+
 }  // namespace
+
+const char* UnplayableReason(const ChessPosition& p) {
+  int count[2][7] = {};
+  for (int s = 0; s < 64; ++s) {
+    uint8_t piece = p.Board[s];
+    if (piece == 0) continue;
+    ++count[IsBlack(piece) ? 1 : 0][TypeOf(piece)];
+    if (TypeOf(piece) == Pawn && (RankOf(s) == 0 || RankOf(s) == 7)) return "pawn on the first or last rank";
+  }
+  for (int side = 0; side < 2; ++side) {
+    const int* c = count[side];
+    if (c[King] != 1) return "each side needs exactly one king";
+    int men = c[Pawn] + c[Knight] + c[Bishop] + c[Rook] + c[Queen] + c[King];
+    if (c[Pawn] > 8 || men > 16) return "more than 8 pawns or 16 men on one side";
+    auto extra = [](int n, int normal) { return n > normal ? n - normal : 0; };
+    if (c[Pawn] + extra(c[Queen], 1) + extra(c[Rook], 2) + extra(c[Bishop], 2) + extra(c[Knight], 2) > 8)
+      return "more promoted pieces than missing pawns on one side";
+  }
+  return nullptr;
+}
+
 
 bool InCheck(const ChessPosition& position) {
   int king = KingSquare(position, position.WhiteToMove != 0);
@@ -224,7 +263,8 @@ ChessMove CodeToMove(uint16_t code) {
   return ChessMove{uint8_t(code & 63), uint8_t((code >> 6) & 63), PromotionTypes[(code >> 12) & 7]};
 }
 
-bool ParseFen(const std::string& text, ChessPosition* position, std::string* error) {
+bool ParseFen(const std::string& text, ChessPosition* position, std::string* error, std::string* notes) {
+  if (notes != nullptr) notes->clear();
   std::istringstream in(text);
   std::string placement, side, castling = "-", ep = "-";
   in >> placement >> side;
@@ -271,16 +311,8 @@ bool ParseFen(const std::string& text, ChessPosition* position, std::string* err
   if (side == "w") p.WhiteToMove = 1;
   else if (side == "b") p.WhiteToMove = 0;
   else { *error = "side to move must be w or b"; return false; }
-  int whiteKings = 0, blackKings = 0;
-  for (int s = 0; s < 64; ++s) {
-    if (p.Board[s] == King) ++whiteKings;
-    if (p.Board[s] == (King | BlackBit)) ++blackKings;
-    if (TypeOf(p.Board[s]) == Pawn && (RankOf(s) == 0 || RankOf(s) == 7)) {
-      *error = "pawn on the first or last rank";
-      return false;
-    }
-  }
-  if (whiteKings != 1 || blackKings != 1) { *error = "each side needs exactly one king"; return false; }
+  const char* unplayable = UnplayableReason(p);
+  if (unplayable != nullptr) { *error = unplayable; return false; }
   if (castling != "-") {
     for (char c : castling) {
       const char* found = strchr("KQkq", c);
@@ -289,12 +321,14 @@ bool ParseFen(const std::string& text, ChessPosition* position, std::string* err
     }
   }
   // Rights the board contradicts are dropped, as a GUI would.
-  if (p.Board[4] != King) p.Castling &= ~3;
-  if (p.Board[0] != Rook) p.Castling &= ~2;
-  if (p.Board[7] != Rook) p.Castling &= ~1;
-  if (p.Board[60] != (King | BlackBit)) p.Castling &= ~12;
-  if (p.Board[56] != (Rook | BlackBit)) p.Castling &= ~8;
-  if (p.Board[63] != (Rook | BlackBit)) p.Castling &= ~4;
+  static const struct { int Right; int King; int Rook; uint8_t Colour; const char* Name; } Homes[4] = {
+      {1, 4, 7, 0, "K"}, {2, 4, 0, 0, "Q"}, {4, 60, 63, BlackBit, "k"}, {8, 60, 56, BlackBit, "q"}};
+  for (const auto& home : Homes) {
+    if (!(p.Castling & home.Right)) continue;
+    if (p.Board[home.King] == (King | home.Colour) && p.Board[home.Rook] == (Rook | home.Colour)) continue;
+    p.Castling &= ~home.Right;
+    Note(notes, std::string("castling right ") + home.Name + " dropped: king or rook is not at home");
+  }
   p.EpSquare = -1;
   if (ep != "-") {
     if (ep.size() != 2 || ep[0] < 'a' || ep[0] > 'h' || (ep[1] != '3' && ep[1] != '6')) {
@@ -302,11 +336,8 @@ bool ParseFen(const std::string& text, ChessPosition* position, std::string* err
       return false;
     }
     int square = (ep[1] - '1') * 8 + (ep[0] - 'a');
-    // Kept only when a double step can have led to it.
-    int pawn = p.WhiteToMove ? square - 8 : square + 8;
-    uint8_t expected = p.WhiteToMove ? (Pawn | BlackBit) : Pawn;
-    if (RankOf(square) == (p.WhiteToMove ? 5 : 2) && p.Board[pawn] == expected && p.Board[square] == 0)
-      p.EpSquare = square;
+    if (DoubleStepPossible(p, square)) p.EpSquare = square;
+    else Note(notes, "en passant square " + ep + " dropped: no double step with a capture behind it");
   }
   ChessPosition other = p;
   other.WhiteToMove = !p.WhiteToMove;
@@ -344,4 +375,55 @@ std::string PositionToFen(const ChessPosition& p) {
   }
   fen += " " + std::to_string(p.HalfMoveClock) + " " + std::to_string(p.FullMoveNumber);
   return fen;
+}
+
+std::string MoveToSan(const ChessPosition& position, const ChessMove& move) {
+  uint8_t piece = position.Board[move.From];
+  int type = TypeOf(piece);
+  std::string san;
+  if (type == King && (move.To == move.From + 2 || move.From == move.To + 2)) {
+    san = move.To > move.From ? "O-O" : "O-O-O";
+  } else {
+    bool capture = position.Board[move.To] != 0 || (type == Pawn && FileOf(move.From) != FileOf(move.To));
+    if (type == Pawn) {
+      if (capture) san += char('a' + FileOf(move.From));
+    } else {
+      san += " PNBRQK"[type];
+      // Name the file, else the rank, else both when another piece of the
+      // same kind can reach the square too.
+      bool sameFile = false, sameRank = false, other = false;
+      for (const ChessMove& rival : LegalMoves(position)) {
+        if (rival.To != move.To || rival.From == move.From || position.Board[rival.From] != piece) continue;
+        other = true;
+        sameFile = sameFile || FileOf(rival.From) == FileOf(move.From);
+        sameRank = sameRank || RankOf(rival.From) == RankOf(move.From);
+      }
+      if (other && (!sameFile || sameRank)) san += char('a' + FileOf(move.From));
+      if (other && sameFile) san += char('1' + RankOf(move.From));
+    }
+    if (capture) san += 'x';
+    san += char('a' + FileOf(move.To));
+    san += char('1' + RankOf(move.To));
+    if (move.Promotion != 0) {
+      san += '=';
+      san += " PNBRQK"[move.Promotion];
+    }
+  }
+  ChessPosition next = position;
+  PlayMove(&next, move);
+  if (InCheck(next)) san += LegalMoves(next).empty() ? '#' : '+';
+  return san;
+}
+
+std::string LineToSan(const ChessPosition& position, const std::vector<ChessMove>& line) {
+  std::string text;
+  ChessPosition p = position;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (p.WhiteToMove) text += (i > 0 ? " " : "") + std::to_string(p.FullMoveNumber) + ". ";
+    else if (i == 0) text += std::to_string(p.FullMoveNumber) + "... ";
+    else text += " ";
+    text += MoveToSan(p, line[i]);
+    PlayMove(&p, line[i]);
+  }
+  return text;
 }

@@ -27,8 +27,14 @@ struct ChessMove {
 extern const char StartFen[];
 
 // Reads FEN text; on failure returns false with a reason and leaves
-// *position untouched.
-bool ParseFen(const std::string& text, ChessPosition* position, std::string* error);
+// *position untouched. Castling rights and an en passant square that the
+// board contradicts are dropped, and notes (when given) says which.
+bool ParseFen(const std::string& text, ChessPosition* position, std::string* error,
+              std::string* notes = nullptr);
+// Why the board is no position the engine can play, or null when it is: one
+// king each, no pawn on the first or last rank, at most 8 pawns and 16 men a
+// side, and no more promoted pieces than missing pawns.
+const char* UnplayableReason(const ChessPosition& position);
 std::string PositionToFen(const ChessPosition& position);
 
 std::vector<ChessMove> LegalMoves(const ChessPosition& position);
@@ -40,6 +46,11 @@ std::string MoveToText(const ChessMove& move);
 // Finds the legal move that the text names (promotion letter in either
 // case); false when it is malformed or not legal here.
 bool FindLegalMove(const ChessPosition& position, const std::string& text, ChessMove* move);
+
+// Standard algebraic notation (Nbd7, exd6, O-O, e8=Q+, Qh7#) of a legal
+// move, and of a line with move numbers ("12. Nf3 Nc6", "12... Nc6 13. d4").
+std::string MoveToSan(const ChessPosition& position, const ChessMove& move);
+std::string LineToSan(const ChessPosition& position, const std::vector<ChessMove>& line);
 
 // Host move code: from | to << 6 | promotion code << 12 (4 Q, 5 R, 6 B, 7 N).
 uint16_t MoveToCode(const ChessMove& move);

@@ -1,12 +1,20 @@
 // obrantule probe FEN: a tablebase probe of one position through the plug-in.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "engine_link.h"
 #include "chess_rules.h"
 #include "host_main.h"
+#include "tablebase_settings.h"
 
 int RunProbe(int argc, char** argv) {
+  if (argc >= 1 && (strcmp(argv[0], "--help") == 0 || strcmp(argv[0], "-h") == 0)) {
+    printf("usage: obrantule probe FEN\n"
+           "The tablebase answer for the position (quote the FEN or give its fields as separate\n"
+           "words), through the plug-in's probe, with the default tables or those the settings name.\n");
+    return 0;
+  }
   std::string fen;
   for (int i = 0; i < argc; ++i) fen += (i > 0 ? " " : "") + std::string(argv[i]);
   ChessPosition position;
@@ -15,6 +23,13 @@ int RunProbe(int argc, char** argv) {
     fprintf(stderr, "probe: bad FEN (%s): %s\nusage: obrantule probe FEN\n", fen.empty() ? "missing" : error.c_str(),
             fen.c_str());
     return 2;
+  }
+  LocateDefaultTablebases();
+  int32_t tables = 0;
+  std::string report = TablebaseReport(&tables);
+  if (tables == 0) {
+    fprintf(stderr, "probe: no tablebases: %s\n", report.substr(report.find(':') + 2).c_str());
+    return 1;
   }
   if (!LoadPlugin(&error)) {
     fprintf(stderr, "probe: %s\n", error.c_str());

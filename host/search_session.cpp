@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine_link.h"
+#include "output.h"
 
 namespace {
 
@@ -31,6 +32,8 @@ SearchPrinter Printer;
 MainlineReport LastMainline;
 bool HaveMainline = false;
 int32_t LastDepth = 0;
+uint32_t LastRawNodes = 0;   // the engine's last reported count
+uint64_t TotalNodes = 0;     // the same, without wrapping
 
 uint32_t MillisecondsSince(Clock::time_point t) {
   return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
@@ -41,8 +44,22 @@ void IssueStop() {
   Plugin.Eng3();
 }
 
+// Whether an iteration that begins now would overrun the move's plan.
+bool PastSoftLimit() {
+  if (!HaveMainline) return false;
+  if (Limits.Pondering) {
+    std::lock_guard<std::mutex> guard(Lock);
+    return PonderHitReceived && Limits.PonderHitSoftMs > 0 &&
+           MillisecondsSince(HitTime) >= uint32_t(Limits.PonderHitSoftMs);
+  }
+  return Limits.SoftStopMs > 0 && MillisecondsSince(Start) >= uint32_t(Limits.SoftStopMs);
+}
+
 // Func3 posts during the search, on the search thread.
 void OnPost(int32_t message, void* record) {
+  uint32_t raw = uint32_t(HostStats.Nodes);
+  TotalNodes += uint32_t(raw - LastRawNodes);
+  LastRawNodes = raw;
   if (message == MessageDepth) {
     const AnalysisRecord* analysis = static_cast<const AnalysisRecord*>(record);
     int32_t depth = analysis->Depth;
@@ -52,6 +69,10 @@ void OnPost(int32_t message, void* record) {
     }
     if (depth != LastDepth) {
       LastDepth = depth;
+      if (PastSoftLimit()) {
+        IssueStop();
+        return;
+      }
       if (Printer.Depth != nullptr) Printer.Depth(depth, MillisecondsSince(Start));
     }
   } else if (message == MessageCurrentMove) {
@@ -64,7 +85,7 @@ void OnPost(int32_t message, void* record) {
     MainlineReport report;
     report.Depth = analysis->Depth;
     report.Score = analysis->Score;
-    report.Nodes = HostStats.Nodes;
+    report.Nodes = TotalNodes;
     report.TablebaseHits = HostStats.TablebaseHits;
     report.ElapsedMs = MillisecondsSince(Start);
     // Keep the line only as far as it is legal from the root.
@@ -79,9 +100,13 @@ void OnPost(int32_t message, void* record) {
       LastMainline = report;
       HaveMainline = true;
       if (Printer.Mainline != nullptr) Printer.Mainline(report);
+      int32_t mateMoves = 0;
+      if (Limits.StopAtMateIn > 0 && MateInMoves(report.Score, &mateMoves) && mateMoves > 0 &&
+          mateMoves <= Limits.StopAtMateIn)
+        IssueStop();
     }
   }
-  if (Limits.StopAfterNodes > 0 && HostStats.Nodes >= Limits.StopAfterNodes) IssueStop();
+  if (Limits.StopAfterNodes > 0 && TotalNodes >= uint64_t(Limits.StopAfterNodes)) IssueStop();
 }
 
 // The engine ends some searches only when told; the host keeps the clock.
@@ -176,6 +201,8 @@ bool StartSearch(const GameRecord& record, const ChessPosition& root, const Sear
   LastDepth = 0;
   // The node count of an earlier search must not end this one.
   HostStats.Nodes = 0;
+  LastRawNodes = 0;
+  TotalNodes = 0;
   StopIssued.store(0, std::memory_order_relaxed);
   Running = true;
   EngineDone = false;

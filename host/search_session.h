@@ -14,15 +14,20 @@ struct SearchLimits {
   int32_t StopAfterDepth = 0;      // stop once this iteration is complete
   int64_t StopAfterNodes = 0;      // stop once this many nodes are reported
   int32_t StopAfterMs = 0;         // stop this long after the start
+  int32_t SoftStopMs = 0;          // begin no new iteration this long after the start
+  int32_t StopAtMateIn = 0;        // stop once a mate in this many moves is found
   int32_t HoldUntilStop = 0;       // infinite: the result waits for a stop
   int32_t Pondering = 0;           // the result waits for a ponder hit or stop
   int32_t PonderHitBudgetMs = 0;   // after a ponder hit, stop this long after it
+  int32_t PonderHitSoftMs = 0;     // after a ponder hit, begin no new iteration after this
 };
 
 struct MainlineReport {
   int32_t Depth;
   int32_t Score;
-  int32_t Nodes;
+  // Nodes since the search started: the engine counts in 32 bits, the host
+  // adds up the steps between reports.
+  uint64_t Nodes;
   int32_t TablebaseHits;
   uint32_t ElapsedMs;
   std::vector<ChessMove> Line;

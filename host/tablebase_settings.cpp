@@ -1,17 +1,26 @@
 #include "tablebase_settings.h"
 
+#include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
+#include <vector>
 
 namespace {
 
 const char SettingsVariable[] = "OBRANTULE_SETTINGS";
 
+const char DefaultPath[] = "Tablebase";
+
 bool Loaded = false;
-std::string Path = "Tablebase";
+bool PathConfigured = false;  // a settings file or the user named the path
+std::string Path = DefaultPath;
 int32_t CacheKB = 1024;
 std::string HostFile;
 
@@ -58,7 +67,10 @@ void Load() {
     if (section != "tablebase" || equals == std::string::npos) continue;
     std::string key = Lower(Trim(line.substr(0, equals)));
     std::string value = Trim(line.substr(equals + 1));
-    if (key == "path") Path = value;
+    if (key == "path" && !value.empty()) {
+      Path = value;
+      PathConfigured = true;
+    }
     if (key == "cachesizekb") CacheKB = atoi(value.c_str()) < 1024 ? 1024 : atoi(value.c_str());
   }
 }
@@ -75,7 +87,95 @@ void Write() {
   setenv(SettingsVariable, HostFile.c_str(), 1);
 }
 
+bool IsDirectory(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string Absolute(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+// The table a file name holds ("kqkr.nbw", from kqkr.nbw, kqkr.nbw.emd,
+// kqkr_nbw.emd or kqkrnbw.emd), or "" when it names none.
+std::string TableOfFile(std::string name) {
+  const std::string packed = ".emd";
+  bool compressed = name.size() > packed.size() && name.compare(name.size() - packed.size(), packed.size(), packed) == 0;
+  if (compressed) name.erase(name.size() - packed.size());
+  if (name.size() < 3) return "";
+  std::string side = name.substr(name.size() - 3);
+  if (side != "nbw" && side != "nbb") return "";
+  name.erase(name.size() - 3);
+  if (!name.empty() && (name.back() == '.' || name.back() == '_')) name.pop_back();
+  else if (!compressed) return "";
+  if (name.size() < 2 || name[0] != 'k' || name.find_first_not_of("kpnbrq") != std::string::npos) return "";
+  if (name.find('k', 1) == std::string::npos) return "";
+  return name + "." + side;
+}
+
+std::vector<std::string> SplitPathList(const std::string& list) {
+  std::vector<std::string> directories;
+  size_t start = 0;
+  for (;;) {
+    size_t end = list.find_first_of(",;", start);
+    directories.push_back(list.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return directories;
+}
+
+// The tables of a directory list (the first directory holding one wins)
+// and the most men in one of them.
+int32_t CountTables(const std::string& list, int32_t* mostMen) {
+  std::set<std::string> tables;
+  *mostMen = 0;
+  for (const std::string& directory : SplitPathList(list)) {
+    DIR* listing = opendir(directory.empty() ? "." : directory.c_str());
+    if (listing == nullptr) continue;
+    while (struct dirent* entry = readdir(listing)) {
+      std::string table = TableOfFile(entry->d_name);
+      if (table.empty()) continue;
+      tables.insert(table);
+      int32_t men = int32_t(table.size() - 4);
+      if (men > *mostMen) *mostMen = men;
+    }
+    closedir(listing);
+  }
+  return int32_t(tables.size());
+}
+
 }  // namespace
+
+void LocateDefaultTablebases() {
+  Load();
+  if (PathConfigured) return;
+  std::string program = ProgramDirectory();
+  for (const std::string& candidate : {std::string(DefaultPath), program + "/" + DefaultPath,
+                                       program + "/../../" + DefaultPath}) {
+    int32_t men = 0;
+    if (!IsDirectory(candidate) || CountTables(candidate, &men) == 0) continue;
+    Path = Absolute(candidate);
+    Write();
+    return;
+  }
+}
+
+std::string TablebaseReport(int32_t* found) {
+  Load();
+  int32_t men = 0;
+  int32_t count = CountTables(Path, &men);
+  if (found != nullptr) *found = count;
+  if (count > 0)
+    return std::to_string(count) + " tables (up to " + std::to_string(men) + " men) in " + Path;
+  std::vector<std::string> directories = SplitPathList(Path);
+  bool anyDirectory = false;
+  for (const std::string& directory : directories) anyDirectory = anyDirectory || IsDirectory(directory);
+  if (!anyDirectory)
+    return "none: no directory " + Path + (PathConfigured ? "" : " (scripts/main.sh makes the default tables)");
+  return "none: no table files in " + Path;
+}
 
 std::string TablebaseSettingPath() {
   Load();
@@ -90,6 +190,7 @@ int32_t TablebaseSettingCacheKB() {
 void SetTablebaseSettingPath(const std::string& path) {
   Load();
   Path = path;
+  PathConfigured = true;
   Write();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "clock_plan.h"
 #include "engine_link.h"
 #include "game_record.h"
 #include "host_main.h"
@@ -22,11 +23,19 @@ struct UciState {
   ChessPosition Root;
   int32_t HashMB = 64;
   bool Ponder = false;
+  // False after a refused position command, until a good one arrives.
+  bool Valid = true;
 };
 
 UciState State;
 
 void Complain(const std::string& text) { Say("info string error: " + text); }
+
+// At most a short prefix of text that came from the GUI.
+std::string ShortText(const std::string& text) {
+  const size_t limit = 40;
+  return text.size() <= limit ? text : text.substr(0, limit) + "...";
+}
 
 std::string Lower(std::string text) {
   for (char& c : text) c = char(tolower(static_cast<unsigned char>(c)));
@@ -57,9 +66,9 @@ void PrintCurrentMove(int32_t depth, const ChessMove& move, int32_t number, int3
 }
 
 void PrintMainline(const MainlineReport& report) {
-  uint64_t nps = report.ElapsedMs > 0 ? uint64_t(uint32_t(report.Nodes)) * 1000u / report.ElapsedMs : 0;
+  uint64_t nps = report.ElapsedMs > 0 ? report.Nodes * 1000u / report.ElapsedMs : 0;
   Say("info depth " + std::to_string(report.Depth) + " score " + UciScore(report.Score) + " nodes " +
-      std::to_string(uint32_t(report.Nodes)) + " nps " + std::to_string(nps) + " tbhits " +
+      std::to_string(report.Nodes) + " nps " + std::to_string(nps) + " tbhits " +
       std::to_string(report.TablebaseHits) + " time " + std::to_string(report.ElapsedMs) + " pv" +
       LineText(report.Line));
 }
@@ -91,6 +100,7 @@ void Identify() {
           " min " + std::to_string(entry.Minimum) + " max " + std::to_string(entry.Maximum));
     }
   }
+  Say("info string tablebases: " + TablebaseReport());
   Say("uciok");
 }
 
@@ -143,7 +153,7 @@ void SetOption(std::istringstream& in) {
     Plugin.Eng15();
   } else if (key == "tablebasepath") {
     SetTablebaseSettingPath(value);
-    Reconnect();
+    if (Reconnect()) Say("info string tablebases: " + TablebaseReport());
   } else if (key == "tablebasecachekb") {
     if (!ParseInt(value, 1024, 1048576, &number)) {
       Complain("TablebaseCacheKB must be a whole number from 1024 to 1048576");
@@ -170,11 +180,13 @@ void SetOption(std::istringstream& in) {
 }
 
 void SetPosition(std::istringstream& in) {
+  // Until this command is accepted no move may be given for the old position.
+  State.Valid = false;
   std::string word;
   in >> word;
   ChessPosition start;
   bool fromInitial = false;
-  std::string error;
+  std::string error, notes;
   if (word == "startpos") {
     ParseFen(StartFen, &start, &error);
     fromInitial = true;
@@ -182,10 +194,11 @@ void SetPosition(std::istringstream& in) {
   } else if (word == "fen") {
     std::string fen;
     while (in >> word && word != "moves") fen += (fen.empty() ? "" : " ") + word;
-    if (!ParseFen(fen, &start, &error)) {
-      Complain("bad FEN (" + error + "): " + fen);
+    if (!ParseFen(fen, &start, &error, &notes)) {
+      Complain("bad FEN (" + error + "): " + ShortText(fen));
       return;
     }
+    if (!notes.empty()) Say("info string " + notes);
   } else {
     Complain("position needs startpos or fen");
     return;
@@ -196,37 +209,107 @@ void SetPosition(std::istringstream& in) {
     while (in >> word) {
       ChessMove move;
       if (!FindLegalMove(position, word, &move)) {
-        Complain("illegal or unreadable move " + word + " in position " + PositionToFen(position));
+        Complain("illegal or unreadable move " + ShortText(word) + " in position " + PositionToFen(position));
         return;
       }
       PlayMove(&position, move);
       moves.push_back(move);
     }
   } else if (!in.fail()) {
-    Complain("unexpected '" + word + "' in position");
+    Complain("unexpected '" + ShortText(word) + "' in position");
     return;
   }
   State.Start = start;
   State.FromInitial = fromInitial;
   State.Moves = moves;
   State.Root = position;
+  State.Valid = true;
 }
 
-// The move budget the engine itself would plan, in milliseconds; the host
-// uses it after a ponder hit, when the engine no longer reads its clock.
-int32_t PlannedMoveMs(int64_t timeMs, int64_t incrementMs, int64_t movesToGo) {
-  int64_t budget;
-  int64_t hard;
-  if (movesToGo > 0) {
-    budget = timeMs / (movesToGo + 2);
-    hard = timeMs / 2;
-  } else {
-    budget = incrementMs >= 2000 ? timeMs / 25 + incrementMs : timeMs / 40 + incrementMs;
-    hard = (timeMs + incrementMs) / 2;
+// The words of a "go" command. Read leniently: what cannot be used is named
+// in an info string and the search still runs, so every "go" is answered.
+const int64_t Absent = INT64_MIN;
+
+struct GoRequest {
+  int64_t WhiteTime = Absent, BlackTime = Absent, WhiteIncrement = 0, BlackIncrement = 0, MovesToGo = 0;
+  int64_t Depth = Absent, Nodes = Absent, MoveTime = Absent, Mate = Absent;
+  bool Infinite = false, Ponder = false, Empty = true, Unusable = false;
+};
+
+// The depth of a search whose words gave no usable limit.
+const int32_t DefaultGoDepth = 10;
+// Iterations the engine runs at most.
+const int32_t EngineDepthLimit = 29;
+
+GoRequest ReadGo(std::istringstream& in) {
+  GoRequest go;
+  static const struct { const char* Name; int64_t GoRequest::*Field; } Numbers[] = {
+      {"wtime", &GoRequest::WhiteTime}, {"btime", &GoRequest::BlackTime},
+      {"winc", &GoRequest::WhiteIncrement}, {"binc", &GoRequest::BlackIncrement},
+      {"movestogo", &GoRequest::MovesToGo}, {"depth", &GoRequest::Depth},
+      {"nodes", &GoRequest::Nodes}, {"movetime", &GoRequest::MoveTime}, {"mate", &GoRequest::Mate}};
+  std::string word;
+  bool inSearchMoves = false;
+  while (in >> word) {
+    go.Empty = false;
+    if (word == "searchmoves") {
+      // The engine always searches every root move; there is no honest way
+      // to restrict it from outside.
+      Say("info string searchmoves is not supported: all moves are searched");
+      inSearchMoves = true;
+      continue;
+    }
+    if (word == "infinite" || word == "ponder") {
+      (word == "infinite" ? go.Infinite : go.Ponder) = true;
+      inSearchMoves = false;
+      continue;
+    }
+    int64_t GoRequest::*field = nullptr;
+    for (const auto& number : Numbers)
+      if (word == number.Name) field = number.Field;
+    if (field == nullptr) {
+      if (!inSearchMoves) {
+        Complain("unknown go parameter " + ShortText(word) + " ignored");
+        go.Unusable = true;
+      }
+      continue;
+    }
+    inSearchMoves = false;
+    std::string value;
+    in >> value;
+    int64_t number = 0;
+    if (!ParseInt(value, -(int64_t(1) << 40), int64_t(1) << 40, &number)) {
+      Complain("bad value '" + ShortText(value) + "' for " + word + " ignored");
+      go.Unusable = true;
+      continue;
+    }
+    go.*field = number;
   }
-  if (budget > hard) budget = hard;
-  if (budget < 10) budget = 10;
-  return int32_t(budget);
+  // Clocks may run below zero in some GUIs: no time left.
+  for (int64_t* clock : {&go.WhiteTime, &go.BlackTime})
+    if (*clock != Absent && *clock < 0) *clock = 0;
+  for (int64_t* increment : {&go.WhiteIncrement, &go.BlackIncrement}) {
+    if (*increment >= 0) continue;
+    Say("info string a negative increment counts as 0");
+    *increment = 0;
+  }
+  if (go.MovesToGo < 0) {
+    Say("info string a negative movestogo is ignored");
+    go.MovesToGo = 0;
+  }
+  // A limit below 1 leaves nothing to search: the smallest search, depth 1.
+  static const struct { const char* Name; int64_t GoRequest::*Field; } Limits[] = {
+      {"depth", &GoRequest::Depth}, {"nodes", &GoRequest::Nodes},
+      {"movetime", &GoRequest::MoveTime}, {"mate", &GoRequest::Mate}};
+  for (const auto& limit : Limits) {
+    int64_t& value = go.*limit.Field;
+    if (value == Absent || value >= 1) continue;
+    Say(std::string("info string ") + limit.Name + " " + std::to_string(value) +
+        " is below 1: searching to depth 1");
+    value = Absent;
+    go.Depth = 1;
+  }
+  return go;
 }
 
 void Go(std::istringstream& in) {
@@ -236,84 +319,89 @@ void Go(std::istringstream& in) {
     StopSearch();
     WaitForSearch();
   }
-  int64_t wtime = -1, btime = -1, winc = 0, binc = 0, movesToGo = 0, depth = 0, nodes = 0, moveTime = 0;
-  bool infinite = false, ponder = false;
-  std::string word;
-  while (in >> word) {
-    int64_t* target = nullptr;
-    int64_t low = 0, high = int64_t(1) << 40;
-    if (word == "infinite") { infinite = true; continue; }
-    if (word == "ponder") { ponder = true; continue; }
-    if (word == "wtime") target = &wtime;
-    else if (word == "btime") target = &btime;
-    else if (word == "winc") target = &winc;
-    else if (word == "binc") target = &binc;
-    else if (word == "movestogo") { target = &movesToGo; high = 10000; }
-    else if (word == "depth") { target = &depth; low = 1; high = 1000; }
-    else if (word == "nodes") { target = &nodes; low = 1; }
-    else if (word == "movetime") { target = &moveTime; low = 1; }
-    else if (word == "mate" || word == "searchmoves") {
-      Complain("go " + word + " is not supported; ignored");
-      while (in >> word) {}
-      break;
-    } else {
-      Complain("unknown go parameter " + word);
-      continue;
-    }
-    std::string value;
-    in >> value;
-    // Clocks may run below zero in some GUIs; treat that as no time left.
-    if ((word == "wtime" || word == "btime") && !value.empty() && value[0] == '-') value = "0";
-    if (!ParseInt(value, low, high, target)) {
-      Complain("bad value '" + value + "' for " + word);
-      return;
-    }
+  GoRequest go = ReadGo(in);
+  if (!State.Valid) {
+    // The GUI's position was refused: no move may be given for another one.
+    Complain("no position to search: the last position command was refused");
+    Say("bestmove 0000");
+    return;
+  }
+  if (Plugin.Eng5() == 0) {
+    Complain("the engine is not connected: " + ConnectErrorText(9));
+    Say("bestmove 0000");
+    return;
   }
   bool white = State.Root.WhiteToMove != 0;
-  int64_t timeMs = white ? wtime : btime;
-  int64_t incrementMs = white ? winc : binc;
+  int64_t timeMs = white ? go.WhiteTime : go.BlackTime;
+  int64_t incrementMs = white ? go.WhiteIncrement : go.BlackIncrement;
+  bool limited = go.Depth != Absent || go.Nodes != Absent || go.MoveTime != Absent || go.Mate != Absent;
+  if (!go.Infinite && !limited && timeMs == Absent && go.Unusable) {
+    Say("info string no usable limit in go: searching to depth " + std::to_string(DefaultGoDepth));
+    go.Depth = DefaultGoDepth;
+    limited = true;
+  }
   GameRecord record{};
   FillGameRecord(&record, State.Start, State.FromInitial, State.Moves);
   SearchLimits limits;
-  limits.StopAfterNodes = nodes;
   // Analysis runs (value 1 to the engine) have no clock; the host stops them.
   auto analyse = [&]() {
     record.TimeMode = TimeModeInfinite;
     record.AnalyseValue = 1;
   };
-  if (infinite) {
+  ClockPlan plan{};
+  if (timeMs != Absent) plan = PlanMoveTime(timeMs, incrementMs, go.MovesToGo);
+  if (go.Infinite || (!limited && timeMs == Absent)) {
+    // "go infinite", a bare "go" and "go ponder" without a clock think until
+    // told; a depth given as well ends the thinking, not the wait.
     analyse();
-    limits.HoldUntilStop = 1;
-    if (depth > 0) limits.StopAfterDepth = int32_t(depth);
-  } else if (timeMs >= 0 && depth == 0 && moveTime == 0) {
+    limits.HoldUntilStop = go.Ponder ? 0 : 1;
+    if (go.Depth != Absent) limits.StopAfterDepth = int32_t(go.Depth);
+  } else if (limited) {
+    if (go.Mate != Absent) {
+      int64_t depth = go.Mate * 2 + 3 < EngineDepthLimit ? go.Mate * 2 + 3 : EngineDepthLimit;
+      if (go.Depth == Absent || go.Depth > depth) go.Depth = depth;
+      Say("info string go mate " + std::to_string(go.Mate) + ": searching until a mate in " +
+          std::to_string(go.Mate) + " or less is found, at most to depth " + std::to_string(go.Depth));
+      limits.StopAtMateIn = int32_t(go.Mate);
+    }
+    if (go.Depth != Absent && go.Depth <= 20 && go.Nodes == Absent && go.MoveTime == Absent &&
+        go.Mate == Absent) {
+      record.TimeMode = TimeModeDepth;
+      record.Depth = uint16_t(go.Depth);
+    } else {
+      analyse();
+      if (go.Depth != Absent) limits.StopAfterDepth = int32_t(go.Depth < 1000 ? go.Depth : 1000);
+    }
+    if (go.Nodes != Absent) limits.StopAfterNodes = go.Nodes;
+    if (go.MoveTime != Absent) limits.StopAfterMs = int32_t(go.MoveTime < INT32_MAX ? go.MoveTime : INT32_MAX);
+    // A clock given as well still bounds the search.
+    if (timeMs != Absent && (limits.StopAfterMs == 0 || limits.StopAfterMs > plan.HardMs))
+      limits.StopAfterMs = plan.HardMs;
+  } else if (plan.EngineClock && !go.Ponder) {
+    // Whole seconds are meaningful here: the engine plans its own time and
+    // the host keeps only a safety net.
     record.TimeBase = int32_t(timeMs / 1000);
-    if (movesToGo > 0) {
+    if (go.MovesToGo > 0) {
       record.TimeMode = TimeModeMovesInTime;
-      record.MovesToGo = uint16_t(movesToGo);
+      record.MovesToGo = uint16_t(go.MovesToGo < 10000 ? go.MovesToGo : 10000);
     } else {
       record.TimeMode = TimeModeBlitz;
       record.Increment = int32_t(incrementMs / 1000);
     }
-    if (!ponder) {
-      // A safety net only: the engine plans its own time.
-      int64_t safety = (timeMs + incrementMs) / 2;
-      if (safety > timeMs - 50) safety = timeMs - 50;
-      limits.StopAfterMs = int32_t(safety < 10 ? 10 : safety);
-    }
-    limits.PonderHitBudgetMs = PlannedMoveMs(timeMs, incrementMs, movesToGo);
-  } else if (depth > 0 && depth <= 20) {
-    record.TimeMode = TimeModeDepth;
-    record.Depth = uint16_t(depth);
-    limits.StopAfterMs = int32_t(moveTime);
-  } else if (depth > 20 || moveTime > 0 || nodes > 0) {
-    analyse();
-    limits.StopAfterDepth = int32_t(depth);
-    limits.StopAfterMs = int32_t(moveTime);
+    limits.StopAfterMs = plan.SafetyMs;
   } else {
-    analyse();  // a bare "go" thinks until stopped
-    limits.HoldUntilStop = 1;
+    // Planned here in milliseconds: the engine analyses and the host ends
+    // it, after a ponder hit counted from the hit.
+    analyse();
+    if (go.Ponder) {
+      limits.PonderHitSoftMs = plan.SoftMs;
+      limits.PonderHitBudgetMs = plan.HardMs;
+    } else {
+      limits.SoftStopMs = plan.SoftMs;
+      limits.StopAfterMs = plan.HardMs;
+    }
   }
-  if (ponder) {
+  if (go.Ponder) {
     record.AnalyseValue = 1;
     limits.Pondering = 1;
   }
@@ -330,6 +418,7 @@ bool UciStart() {
     Say("info string error: " + error);
     return false;
   }
+  LocateDefaultTablebases();
   int32_t code = ConnectPlugin(State.HashMB);
   if (code != 0) Complain(ConnectErrorText(code));
   return true;
@@ -344,15 +433,12 @@ bool UciCommand(const std::string& line) {
   else if (command == "setoption") SetOption(in);
   else if (command == "ucinewgame") {}
   else if (command == "position") SetPosition(in);
-  else if (command == "go") {
-    if (Plugin.Eng5() == 0) Complain("the engine is not connected: " + ConnectErrorText(9));
-    else Go(in);
-  }
+  else if (command == "go") Go(in);
   else if (command == "stop") StopSearch();
   else if (command == "ponderhit") PonderHit();
   else if (command == "quit") return false;
   else if (command == "debug" || command == "register") {}
-  else Complain("unknown command: " + command);
+  else Complain("unknown command: " + ShortText(command));
   return true;
 }
 

@@ -12,7 +12,7 @@ command -v ninja >/dev/null && gen=(-G Ninja)
 step() { printf '\n==== %s ====\n' "$*"; }
 
 step "Release build"
-cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=Release -DOBRANTULE_TESTS=ON -DOBRANTULE_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
 step "Release tests"
 ctest --test-dir build --output-on-failure -j"$jobs" -E Slow
