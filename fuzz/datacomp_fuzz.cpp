@@ -17,16 +17,13 @@
 #include <vector>
 
 #include "datacomp.h"
+#include "datacomp_repair.h"
 #include "datacomp_writer.h"
 
 namespace {
 
 std::vector<uint8_t> gFixedFile;
 CompressedHeader* gFixedHeader = nullptr;
-
-uint32_t ReadBig32(const uint8_t* bytes) {
-  return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
-}
 
 void WriteSeed(const std::string& dir, const char* name, uint8_t mode, const std::vector<uint8_t>& body) {
   std::string path = dir + "/" + name;
@@ -65,15 +62,7 @@ void WriteSeeds(const std::string& dir) {
 
 void DecodeFile(const uint8_t* data, size_t size) {
   std::vector<uint8_t> file(data, data + size);
-  if (file.size() >= kDatacompFixedHeaderLength) {
-    std::memcpy(file.data(), kDatacompBanner, kDatacompBannerLength);
-    std::memset(file.data() + kDatacompBannerLength, 0, 4);
-    uint32_t h = ReadBig32(file.data() + 64);
-    if (h >= kDatacompMinHeaderLength && h <= file.size()) {
-      uint32_t sum = Checksum(file.data(), h - 4, 0);
-      for (int i = 0; i < 4; i++) file[h - 4 + i] = static_cast<uint8_t>(sum >> (24 - 8 * i));
-    }
-  }
+  RepairDatacompHeader(&file);
   std::unique_ptr<CompressedHeader> header(new CompressedHeader);
   if (ParseCompressedHeader(file.data(), file.size(), file.size(), header.get()) != kDatacompOk) return;
   for (uint32_t b = 0; b < header->BlockCount && b < 16; b++) {

@@ -412,36 +412,49 @@ void Go(std::istringstream& in) {
 
 }  // namespace
 
-int RunUci() {
+bool UciStart() {
   std::string error;
   ParseFen(StartFen, &State.Start, &error);
   State.Root = State.Start;
   if (!LoadPlugin(&error)) {
     Say("info string error: " + error);
-    return 1;
+    return false;
   }
   LocateDefaultTablebases();
   int32_t code = ConnectPlugin(State.HashMB);
   if (code != 0) Complain(ConnectErrorText(code));
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    std::istringstream in(line);
-    std::string command;
-    if (!(in >> command)) continue;
-    if (command == "uci") Identify();
-    else if (command == "isready") Say("readyok");
-    else if (command == "setoption") SetOption(in);
-    else if (command == "ucinewgame") {}
-    else if (command == "position") SetPosition(in);
-    else if (command == "go") Go(in);
-    else if (command == "stop") StopSearch();
-    else if (command == "ponderhit") PonderHit();
-    else if (command == "quit") break;
-    else if (command == "debug" || command == "register") {}
-    else Complain("unknown command: " + ShortText(command));
-  }
+  return true;
+}
+
+bool UciCommand(const std::string& line) {
+  std::istringstream in(line);
+  std::string command;
+  if (!(in >> command)) return true;
+  if (command == "uci") Identify();
+  else if (command == "isready") Say("readyok");
+  else if (command == "setoption") SetOption(in);
+  else if (command == "ucinewgame") {}
+  else if (command == "position") SetPosition(in);
+  else if (command == "go") Go(in);
+  else if (command == "stop") StopSearch();
+  else if (command == "ponderhit") PonderHit();
+  else if (command == "quit") return false;
+  else if (command == "debug" || command == "register") {}
+  else Complain("unknown command: " + ShortText(command));
+  return true;
+}
+
+void UciEnd() {
   StopSearch();
   WaitForSearch();
   DisconnectPlugin();
+}
+
+int RunUci() {
+  if (!UciStart()) return 1;
+  std::string line;
+  while (std::getline(std::cin, line))
+    if (!UciCommand(line)) break;
+  UciEnd();
   return 0;
 }

@@ -192,11 +192,16 @@ static bool LoadBlock(TableSide& table, int32_t block, unsigned char* data) {
     DecoderPoolReturn(slot);
     return ok;
   }
-  bool ok = TableFileSeek(table.File, static_cast<uint64_t>(block) * TableBlockSize) == 0;
+  uint64_t start = static_cast<uint64_t>(block) * TableBlockSize;
+  bool ok = TableFileSeek(table.File, start) == 0;
   int64_t got = ok ? TableFileRead(table.File, data, TableBlockSize) : -1;
   SpinLockRelease(table.FileLock);
-  if (got < 0) return false;
-  // The last block of a file is short: the rest holds no position.
+  // Only the table's last block may be short; a file cut after registration
+  // lacks entries, which must not read as draws.
+  uint64_t owed = start < table.Length ? table.Length - start : 0;
+  if (owed > TableBlockSize) owed = TableBlockSize;
+  if (got < 0 || static_cast<uint64_t>(got) < owed) return false;
+  // The rest of the last block holds no position.
   if (got < TableBlockSize) std::memset(data + got, 0, static_cast<size_t>(TableBlockSize - got));
   return true;
 }

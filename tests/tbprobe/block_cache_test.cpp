@@ -137,6 +137,22 @@ TEST_F(BlockCache, ARemovedFileDropsItsTable) {
   EXPECT_EQ(CacheCheckConsistency(), 1);
 }
 
+TEST(BlockCachePlain, FileCutAfterRegistrationDropsTheTable) {
+  ScratchDirectory scratch;
+  std::string path = WritePatternTable(scratch.Path(), Kqk, 0);
+  TablebaseSession session(scratch);
+  ASSERT_EQ(session.Init(scratch.Path()), 3);
+  ASSERT_GT(TableLength(Kqk, 0), 2 * 8192u);
+  // Cut in the middle of block 1: its entries are gone, not draws.
+  std::vector<uint8_t> bytes = ReadFile(path);
+  bytes.resize(8192 + 100);
+  WriteFile(path, bytes);
+  EXPECT_EQ(Read(Kqk, 0, 5), Expected(Kqk, 0, 5));
+  EXPECT_EQ(ReadTableValue(Kqk, 0, 8192 + 3000), TableValueUnknown);
+  EXPECT_FALSE(TableSides[Kqk][0].Registered.load());
+  EXPECT_EQ(CacheCheckConsistency(), 1);
+}
+
 TEST(BlockCacheCompressed, BadBlocksDropTheTableSafely) {
   ScratchDirectory scratch;
   std::string garbled = WriteCompressedPatternTable(scratch.Path(), Kqk, 0, "kqk.nbw.emd");
