@@ -2,6 +2,8 @@
 // seventh rank, bishop pair; hand-computed positions.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "evaltestsupport.h"
 
 namespace {
@@ -26,6 +28,9 @@ TEST(Middlegame, PieceTerms) {
       {
           // Nf5 attacks Kg7 and Rd6 and is not attacked: 10 - 2*2 + 120 + outpost 3.
           {"8/6k1/3r3p/5Np1/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 10 - 4 + 120 + 3},
+          // Two rooks, or two queens, make a fork as well: 10 - 2*5 + 120 + 3.
+          {"k7/8/3r3r/5N2/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 123},
+          {"k7/8/3q3q/5N2/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 123},
           // With the pawn on g6 instead of g5 it attacks f5: no fork and no outpost.
           {"8/6k1/3r2pp/5N2/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 10 - 4},
           // Outpost supported by a pawn, and black's mirror.
@@ -63,16 +68,17 @@ TEST(Middlegame, PieceTerms) {
 }
 
 TEST(Middlegame, CastlingStatus) {
-  Middlegame("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1");
-  EXPECT_EQ(LastEvalTerms.KingWhite, -28);
-  EXPECT_EQ(LastEvalTerms.KingBlack, 28);
-  // Both rooks have moved: -50, as when the king has moved.
-  MoveCount[SqA1] = MoveCount[SqH1] = 1;
-  Again();
-  EXPECT_EQ(LastEvalTerms.KingWhite, -50);
-  MoveCount[SqA1] = 0;
-  Again();
-  EXPECT_EQ(LastEvalTerms.KingWhite, -28);
+  // A castling right missing from the position text marks its rook as moved,
+  // so it counts here as well: both rights gone is -50, as a moved king.
+  const struct {
+    const char* Rights;
+    int32_t White, Black;
+  } cases[] = {{"-", -50, 50}, {"kq", -50, 28}, {"K", -28, 50}, {"Qkq", -28, 28}, {"KQkq", -28, 28}};
+  for (const auto& c : cases) {
+    Middlegame((std::string("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w ") + c.Rights + " - 0 1").c_str());
+    EXPECT_EQ(LastEvalTerms.KingWhite, c.White) << c.Rights;
+    EXPECT_EQ(LastEvalTerms.KingBlack, c.Black) << c.Rights;
+  }
   MoveCount[SqE8] = 1;
   Again();
   EXPECT_EQ(LastEvalTerms.KingBlack, 50);

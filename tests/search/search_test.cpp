@@ -95,7 +95,8 @@ namespace {
 
 // Searches one root move directly, with the state the root driver would set.
 int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& game, int32_t from, int32_t to,
-                            int32_t depth) {
+                            int32_t depth, int32_t ceiling = -1, int32_t alpha = -InfiniteScore,
+                            int32_t beta = InfiniteScore) {
   LoadPosition(text, game);
   MatingClass = 0;
   ClassifyMatingEndgame();
@@ -105,7 +106,7 @@ int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& ga
   PonderOffFlag.store(0);
   AnalyseMode = 0;
   NodePollCountdown = 1 << 30;
-  ExtensionCeiling = 9 + depth + 1;
+  ExtensionCeiling = ceiling >= 0 ? ceiling : 9 + depth + 1;
   NullMoveDepth = 0;
   ThreatExtensions[0] = 0;
   FollowPV = 0;
@@ -120,7 +121,7 @@ int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& ga
   EXPECT_GE(move, 0);
   if (move < 0) return 0;
   MakeMove(move);
-  const int32_t v = -Search(-InfiniteScore, InfiniteScore, depth, 0);
+  const int32_t v = -Search(-beta, -alpha, depth, 0);
   UnmakeMove(move);
   EXPECT_EQ(Ply, 0);
   return v;
@@ -136,6 +137,17 @@ TEST(Search, RepeatingThePositionOfFourPliesBeforeScoresZero) {
   EXPECT_EQ(SearchAfterRootMove(text, dance, 46, 27, 2), 0);  // Nf3-g1
   // Without that history the same line is simply a queen up for white.
   EXPECT_GT(SearchAfterRootMove(text, {"g1f3", "g8f6"}, 46, 27, 2), 500);
+}
+
+TEST(Search, ANodeReadsItsOwnCheckStatusNotTheLastChilds) {
+  // Black's Nd4-f3+ leaves white in check at depth 0 (no check extension: the
+  // ceiling is 0), in the window 500..600 (its static score 520 lies inside).
+  // Both captures of the knight score alike and exf3 comes first: Rxh5
+  // answers it, and its subtree leaves the shared check status at "not in
+  // check". Qxf3 mates, which only a full search of that child sees: the
+  // node must search its moves that way because it is itself in check.
+  const char* text = "k6r/p2N4/8/7Q/3n4/8/4P3/6K1 b - - 0 1";
+  EXPECT_EQ(SearchAfterRootMove(text, {}, 54, 46, 0, 0, -600, -500), -(31999 - 2));
 }
 
 namespace {
