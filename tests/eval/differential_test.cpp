@@ -185,6 +185,36 @@ struct TreeNode {
   int32_t Score;
 };
 
+// The position at the current ply.
+TreeNode CurrentNode() {
+  TreeNode n;
+  std::memcpy(n.Cells, SearchBoard, sizeof(Board));
+  n.Side = SideToMove;
+  std::memcpy(n.Moves, MoveCount, sizeof n.Moves);
+  n.Castled[0] = CastledFlags[Ply][0];
+  n.Castled[1] = CastledFlags[Ply][1];
+  n.Score = 0;
+  return n;
+}
+
+// Mailbox square of the same file on the mirrored rank.
+int32_t MirrorSquare(int32_t s) { return (11 - s / 10) * 10 + s % 10; }
+
+// Installs a node as the root position, or its colour-flipped image (ranks
+// mirrored, colours, side to move, moved-piece marks and castled flags
+// exchanged).
+void InstallNode(const TreeNode& n, bool mirrored) {
+  for (int32_t s = 0; s < 120; ++s) {
+    const Piece p = n.Cells[mirrored && IsPlayable(s) ? MirrorSquare(s) : s];
+    GameBoard[s] = mirrored && p != OffBoard ? Piece(-p) : p;
+  }
+  SideToMove = mirrored ? -n.Side : n.Side;
+  InstallGamePosition();
+  for (int32_t s = 0; s < 128; ++s) MoveCount[s] = n.Moves[mirrored && IsPlayable(s) ? MirrorSquare(s) : s];
+  CastledFlags[0][0] = n.Castled[mirrored ? 1 : 0];
+  CastledFlags[0][1] = n.Castled[mirrored ? 0 : 1];
+}
+
 // The evaluation at a node reached by make/unmake equals the evaluation of
 // the same position installed from scratch at the root: nothing it reads is
 // left stale by the incremental updates. Also with the breakdown off, as the
@@ -197,12 +227,7 @@ void TreeNodesEvaluateAsFreshPositions(int32_t phase, uint32_t seed) {
     MatingClass = 0;
     GamePhase = phase;
     RandomWalks(rng, 6, 30, [&] {
-      TreeNode n;
-      std::memcpy(n.Cells, SearchBoard, sizeof(Board));
-      n.Side = SideToMove;
-      std::memcpy(n.Moves, MoveCount, sizeof n.Moves);
-      n.Castled[0] = CastledFlags[Ply][0];
-      n.Castled[1] = CastledFlags[Ply][1];
+      TreeNode n = CurrentNode();
       CurrentPawnSlot().Tag = 0;
       n.Score = Evaluate(-32000, 32000);
       nodes.push_back(n);
@@ -210,12 +235,7 @@ void TreeNodesEvaluateAsFreshPositions(int32_t phase, uint32_t seed) {
   }
   ASSERT_GT(nodes.size(), 500u);
   for (const TreeNode& n : nodes) {
-    std::memcpy(GameBoard, n.Cells, sizeof(Board));
-    SideToMove = n.Side;
-    InstallGamePosition();
-    std::memcpy(MoveCount, n.Moves, sizeof n.Moves);
-    CastledFlags[0][0] = n.Castled[0];
-    CastledFlags[0][1] = n.Castled[1];
+    InstallNode(n, false);
     MatingClass = 0;
     GamePhase = phase;
     CurrentPawnSlot().Tag = 0;
@@ -235,9 +255,6 @@ TEST(EvalDifferential, TreeNodesEvaluateAsFreshPositionsEndgame) { TreeNodesEval
 }  // namespace
 
 namespace {
-
-// Mailbox square of the same file on the mirrored rank.
-int32_t MirrorSquare(int32_t s) { return (11 - s / 10) * 10 + s % 10; }
 
 // The terms compared, as (white part, black part); a colour-flipped image
 // gives each side the other's part, negated.
@@ -281,38 +298,16 @@ void ColourMirrorScoresAlike(int32_t phase, uint32_t seed, const std::vector<con
   roots.insert(roots.end(), std::begin(Roots), std::end(Roots));
   for (const char* root : roots) {
     SetPosition(root);
-    RandomWalks(rng, 30, 40, [&] {
-      TreeNode n;
-      std::memcpy(n.Cells, SearchBoard, sizeof(Board));
-      n.Side = SideToMove;
-      std::memcpy(n.Moves, MoveCount, sizeof n.Moves);
-      n.Castled[0] = CastledFlags[Ply][0];
-      n.Castled[1] = CastledFlags[Ply][1];
-      nodes.push_back(n);
-    });
+    RandomWalks(rng, 30, 40, [&] { nodes.push_back(CurrentNode()); });
   }
   ASSERT_GT(nodes.size(), 300u);
   std::vector<std::string> differing;
   int32_t compared = 0;
   for (const TreeNode& n : nodes) {
-    const auto install = [&](bool mirrored) {
-      for (int32_t s = 0; s < 120; ++s) {
-        const int32_t from = mirrored && IsPlayable(s) ? MirrorSquare(s) : s;
-        const Piece p = n.Cells[from];
-        GameBoard[s] = mirrored && p != OffBoard ? Piece(-p) : p;
-      }
-      SideToMove = mirrored ? -n.Side : n.Side;
-      InstallGamePosition();
-      for (int32_t s = 0; s < 128; ++s) MoveCount[s] = n.Moves[mirrored && IsPlayable(s) ? MirrorSquare(s) : s];
-      for (int32_t p = 0; p < PlyLimit; ++p) {
-        CastledFlags[p][0] = n.Castled[mirrored ? 1 : 0];
-        CastledFlags[p][1] = n.Castled[mirrored ? 0 : 1];
-      }
-    };
-    install(false);
+    InstallNode(n, false);
     const int32_t score = EvaluateAfresh(phase);
     const EvalTerms terms = LastEvalTerms;
-    install(true);
+    InstallNode(n, true);
     const int32_t image = EvaluateAfresh(phase);
     const EvalTerms imageTerms = LastEvalTerms;
     if (terms.Path != (phase == 0 ? EvalPathMiddlegame : EvalPathEndgame)) continue;
