@@ -331,12 +331,14 @@ void ColourMirrorScoresAlike(int32_t phase, uint32_t seed, const std::vector<con
 
 }  // namespace
 
-// Besides the usual roots, the hand-computed middlegame positions of an
-// outpost, a fianchetto and doubled rooks (their black images are checked here).
+// Besides the usual roots, hand-computed middlegame positions (an outpost, a
+// fianchetto, doubled rooks, weak and passed pawns): their black images are
+// checked here.
 TEST(EvalDifferential, ColourMirrorMiddlegame) {
   ColourMirrorScoresAlike(0, 41, {},
                           {"k7/pp6/8/4N3/3P4/8/8/7K w - - 0 1", "4k3/8/8/8/8/8/5PBP/6K1 w - - 0 1",
-                           "7k/6pp/8/8/8/8/3R4/3R2K1 w - - 0 1"});
+                           "7k/6pp/8/8/8/8/3R4/3R2K1 w - - 0 1", "4k3/1p1p4/8/8/8/2P5/2P5/4K3 w - - 0 1",
+                           "k7/3P4/4P3/8/8/8/8/6K1 w - - 0 1"});
 }
 // In the endgame only white's queen on the seventh rank earns the +20 of the
 // seventh-rank bonus; black has no such term.
