@@ -129,7 +129,9 @@ TEST(Perft, EachRootMoveAsASearchMoveAndAsAGameMove) {
       }
       UnmakeMove(i);
     }
-    if (c.Nodes != 0) EXPECT_EQ(total, c.Nodes) << name;
+    if (c.Nodes != 0) {
+      EXPECT_EQ(total, c.Nodes) << name;
+    }
     for (const auto& [move, nodes] : searched) {
       GameLineCase entered = c;
       entered.Moves.push_back(move.c_str());

@@ -321,7 +321,9 @@ void ColourMirrorScoresAlike(int32_t phase, uint32_t seed, const std::vector<con
       if (!listed && std::find(differing.begin(), differing.end(), t.Name) == differing.end())
         differing.push_back(t.Name);
     }
-    if (!asymmetricDiffers) EXPECT_EQ(score, image);
+    if (!asymmetricDiffers) {
+      EXPECT_EQ(score, image);
+    }
   }
   EXPECT_GT(compared, 100);
   std::string names;
