@@ -9,6 +9,7 @@
 #include "movegen.h"
 #include "movelist.h"
 #include "searchstate.h"
+#include "steps.h"
 #include "tables.h"
 
 namespace {
@@ -16,11 +17,6 @@ namespace {
 // The call's arguments, read by the add routines.
 int32_t CaptureReference;
 int32_t CaptureBound;
-
-const int32_t KnightSteps[8] = {19, -19, 21, -21, 12, -12, 8, -8};
-const int32_t KingSteps[8] = {1, -1, 10, -10, 9, -9, 11, -11};
-const int32_t BishopRays[4] = {11, -11, 9, -9};
-const int32_t RookRays[4] = {1, -1, 10, -10};
 
 // First non-empty cell along a ray (the border value stops every walk).
 inline int32_t RayEnd(int32_t from, int32_t step) {

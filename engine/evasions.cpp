@@ -13,14 +13,10 @@
 #include "movegen.h"
 #include "movelist.h"
 #include "searchstate.h"
+#include "steps.h"
 #include "tables.h"
 
 namespace {
-
-const int32_t KnightSteps[8] = {19, -19, 21, -21, 12, -12, 8, -8};
-const int32_t KingSteps[8] = {1, -1, 10, -10, 9, -9, 11, -11};
-const int32_t RookRays[4] = {1, -1, 10, -10};
-const int32_t BishopRays[4] = {11, -11, 9, -9};
 
 inline bool SamePair(MovePair pair, int32_t from, int32_t to) { return pair.From == from && pair.To == to; }
 inline bool IsFollowedMove(int32_t from, int32_t to) { return SamePair(FollowLine[Ply], from, to); }

@@ -6,6 +6,7 @@
 #include "eval.h"
 #include "evaltables.h"
 #include "pawncache.h"
+#include "steps.h"
 
 int32_t MatingClass;
 int32_t StrongSide;
@@ -124,10 +125,9 @@ int32_t MinorPieceMate() {
   int32_t lonePart = 0;
   const int32_t check = loneIsWhite ? AttackedByBlack(lone) : AttackedByWhite(lone);
   if (check == 1) lonePart += loneIsWhite ? 20 : -30;
-  static const int32_t Steps[8] = {1, -1, 10, -10, 11, -11, 9, -9};
   int32_t free = 0;
-  for (int32_t i = 0; i < 8; ++i) {
-    const int32_t s = lone + Steps[i];
+  for (int32_t step : KingSteps) {
+    const int32_t s = lone + step;
     if (SearchBoard[s] != Empty) continue;
     if ((loneIsWhite ? AttackedByBlack(s) : AttackedByWhite(s)) == 0) ++free;
   }

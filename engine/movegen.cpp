@@ -7,6 +7,7 @@
 #include "board.h"
 #include "hashtable.h"
 #include "searchstate.h"
+#include "steps.h"
 #include "tables.h"
 
 MoveEntry MoveList[MoveListSize];
@@ -157,11 +158,6 @@ void AddPromotions(int32_t from, int32_t to) {
 }
 
 namespace {
-
-const int32_t KnightSteps[8] = {19, -19, 21, -21, 12, -12, 8, -8};
-const int32_t KingSteps[8] = {1, -1, 10, -10, 9, -9, 11, -11};
-const int32_t BishopRays[4] = {11, -11, 9, -9};
-const int32_t RookRays[4] = {1, -1, 10, -10};
 
 template <int32_t Us>
 inline bool IsEnemy(int32_t code) {

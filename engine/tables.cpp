@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "board.h"
+#include "steps.h"
 
 uint8_t BitToSquare[64];
 uint8_t SquareToBit[128];
@@ -119,14 +120,10 @@ void BuildTables() {
 
   // 3. Adjacency, pawn attacks, file spans, rank and file numbers, piece
   // masks, between sets.
-  static const int32_t kingSteps[8] = {1, -1, 10, -10, 9, -9, 11, -11};
-  static const int32_t knightSteps[8] = {19, -19, 21, -21, 12, -12, 8, -8};
-  static const int32_t rookRays[4] = {1, -1, 10, -10};
-  static const int32_t bishopRays[4] = {11, -11, 9, -9};
   for (int32_t s = 0; s < 128; ++s)
     for (int32_t t = 0; t < 128; ++t) AdjacentTable[s][t] = 0;
   for (int32_t s = 21; s <= 98; ++s)
-    for (int32_t d : kingSteps) AdjacentTable[s][s + d] = 1;
+    for (int32_t d : KingSteps) AdjacentTable[s][s + d] = 1;
   for (int32_t s = 0; s < 128; ++s) {
     WhitePawnAttackMask[s] = BlackPawnAttackMask[s] = SquareSet{0, 0};
     if (Row(s) >= 3 && Row(s) <= 8) {
@@ -147,19 +144,18 @@ void BuildTables() {
   }
   for (int32_t s = 21; s <= 98; ++s) {
     if (!OnBoard(s)) continue;
-    for (int32_t d : knightSteps)
+    for (int32_t d : KnightSteps)
       if (OnBoard(s + d)) KnightMask[s] |= SquareBit[s + d];
-    for (int32_t d : rookRays)
+    for (int32_t d : RookRays)
       for (int32_t t = s + d; OnBoard(t); t += d) RookLineMask[s] |= SquareBit[t];
-    for (int32_t d : bishopRays)
+    for (int32_t d : BishopRays)
       for (int32_t t = s + d; OnBoard(t); t += d) BishopLineMask[s] |= SquareBit[t];
   }
   for (int32_t s = 0; s < 128; ++s)
     for (int32_t t = 0; t < 128; ++t) BetweenTable[s][t] = SquareSet{0, 0};
-  static const int32_t allRays[8] = {1, -1, 10, -10, 11, -11, 9, -9};
   for (int32_t b = 0; b < 64; ++b) {
     int32_t s = BitToSquare[b];
-    for (int32_t d : allRays) {
+    for (int32_t d : KingSteps) {  // the eight directions, any order
       SquareSet between{0, 0};
       for (int32_t t = s + d; OnBoard(t); t += d) {
         BetweenTable[s][t] = between;

@@ -61,9 +61,21 @@ struct OffsetTable {
 std::vector<OffsetTable> OffsetTables;
 int32_t TablesBuilt = 0;
 
+// Pawns stand on squares 8..55 only.
+constexpr int32_t FirstPawnSquare = 8, LastPawnSquare = 55;
+constexpr int32_t PawnSquares = LastPawnSquare - FirstPawnSquare + 1;
+
+// Positions with an en-passant capture. The capture code says which pawn
+// captures which way (see DecodeCaptureIndex). A capture fixes four squares:
+// the capturing pawn, the captured pawn, the square that pawn passed and the
+// square it started from. A third pawn is appended among the pawn squares
+// these leave free, a piece among all squares they and the two kings leave
+// free.
 constexpr uint32_t EpCodes = 14;
-constexpr uint32_t EpPawnRadix = 44;   // pawn squares less capturer, captured, passed and start squares
-constexpr uint32_t EpPieceRadix = 58;  // squares less kings and those four
+constexpr int32_t CaptureSquares = 4;
+constexpr int32_t FixedSquares = CaptureSquares + 2;  // and the two kings
+constexpr uint32_t EpPawnRadix = PawnSquares - CaptureSquares;  // 44
+constexpr uint32_t EpPieceRadix = 64 - FixedSquares;            // 58
 
 inline uint32_t Pairs2(uint32_t n) { return n * (n - 1) / 2; }
 inline uint32_t Triples3(uint32_t n) { return n < 2 ? 0 : (n - 2) * (n - 1) * n / 6; }
@@ -168,12 +180,39 @@ const uint32_t* SharedOffsets(int32_t pawns, const IndexGroup* groups, int32_t c
   return OffsetTables.back().Offsets.data();
 }
 
+// The capture range after the ordinary one: king pair (with the side to
+// move's piece, if any), capture code, then the third pawn and the other
+// side's piece. Only classes with pawns on both sides have it, so the side
+// to move has a pawn and the appended men keep their unflipped squares.
+void BuildCaptureLayout(IndexLayout& L, const int32_t* own, const int32_t* other) {
+  for (int32_t t = 2; t <= 5; t++) {
+    if (own[t]) L.EpPieceType = t;
+    if (other[t]) L.EpAppendType = t;
+  }
+  L.EpPawnDigit = own[1] + other[1] == 3;
+  L.EpRadix = 1;
+  if (L.EpPawnDigit) L.EpRadix *= EpPawnRadix;
+  if (L.EpAppendType) L.EpRadix *= EpPieceRadix;
+  if (L.EpPieceType) {
+    IndexGroup piece = {L.EpPieceType, L.EpPieceType, 1, 0};
+    L.EpOffsets = SharedOffsets(L.Pawns, &piece, 1);
+    L.EpPairRange = L.EpOffsets[L.Pairs];
+  } else {
+    L.EpPairRange = static_cast<uint32_t>(L.Pairs);
+  }
+  L.Range += L.EpPairRange * EpCodes * L.EpRadix;
+}
+
 void BuildLayout(int32_t tableClass, int32_t side) {
   IndexLayout& L = Layouts[tableClass][side];
-  int32_t counts[10];
-  if (!ClassMaterial(tableClass, counts)) return;
-  const int32_t* own = counts + (side ? 5 : 0) - 1;  // own[t], t = 1..5
-  const int32_t* other = counts + (side ? 0 : 5) - 1;
+  L = IndexLayout();
+  // material[1..10]: the ten counts, so that own[t] and other[t] are the
+  // counts of piece type t = 1..5 without pointing before the array.
+  int32_t material[11] = {0};
+  const int32_t* counts = material + 1;
+  if (!ClassMaterial(tableClass, material + 1)) return;
+  const int32_t* own = material + (side ? 5 : 0);
+  const int32_t* other = material + (side ? 0 : 5);
   L.Side = side;
   L.Pawns = counts[0] + counts[5] > 0;
   L.Flip = L.Pawns && side ? 56 : 0;
@@ -198,7 +237,7 @@ void BuildLayout(int32_t tableClass, int32_t side) {
   }
   int32_t placed = 2 + ownMen + (otherPawnsNumbered ? other[1] : 0);
   if (other[1] && !otherPawnsNumbered) {
-    L.AppendRadix[L.AppendGroups] = Combinations(48 - own[1], other[1]);
+    L.AppendRadix[L.AppendGroups] = Combinations(PawnSquares - own[1], other[1]);
     L.Append[L.AppendGroups++] = {1, 1, other[1], 1};
     placed += other[1];
   }
@@ -218,29 +257,7 @@ void BuildLayout(int32_t tableClass, int32_t side) {
   L.OwnPawns = own[1];
   L.OtherPawns = other[1];
   L.EnPassant = counts[0] > 0 && counts[5] > 0;
-  L.EpPieceType = 0;
-  L.EpAppendType = 0;
-  L.EpPawnDigit = 0;
-  L.EpRadix = 1;
-  L.EpPairRange = 0;
-  if (L.EnPassant) {
-    for (int32_t t = 2; t <= 5; t++) {
-      if (own[t]) L.EpPieceType = t;
-      if (other[t]) L.EpAppendType = t;
-    }
-    L.EpPawnDigit = own[1] + other[1] == 3;
-    if (L.EpPawnDigit) L.EpRadix *= EpPawnRadix;
-    if (L.EpAppendType) L.EpRadix *= EpPieceRadix;
-    if (L.EpPieceType) {
-      IndexGroup piece = {L.EpPieceType, L.EpPieceType, 1, 0};
-      L.EpOffsets = SharedOffsets(L.Pawns, &piece, 1);
-      const uint32_t total = L.EpOffsets[L.Pairs];
-      L.EpPairRange = total;
-    } else {
-      L.EpPairRange = static_cast<uint32_t>(L.Pairs);
-    }
-    L.Range += L.EpPairRange * EpCodes * L.EpRadix;
-  }
+  if (L.EnPassant) BuildCaptureLayout(L, own, other);
   L.Ready = 1;
 }
 
@@ -259,19 +276,62 @@ inline int32_t Holds(const int32_t* squares, int32_t count, int32_t square) {
   return 0;
 }
 
+// The boards of one index computation. A list square comes to the plain
+// board by the colour flip, then the file mirror (pawn classes) or the
+// quadrant fold and, where needed, the reflection in the a1-h8 diagonal
+// (pawnless classes), all chosen by the side to move's king. The kings and
+// the side to move's men are numbered on the plain board XOR Flip (pawn
+// classes with black to move are numbered upside down, so that the side to
+// move always moves up), the appended men on the plain board XOR AppendFlip.
+struct Orientation {
+  int32_t Mask;
+  int32_t Transpose;
+  int32_t Flip;
+  int32_t AppendFlip;
+
+  int32_t Plain(int32_t square) const {
+    square = (square & 63) ^ Mask;
+    return Transpose ? TransposeSquare[square] : square;
+  }
+  int32_t Numbered(int32_t square) const { return Plain(square) ^ Flip; }
+  int32_t Appended(int32_t square) const { return Plain(square) ^ AppendFlip; }
+  int32_t NumberedToAppended(int32_t square) const { return square ^ Flip ^ AppendFlip; }
+};
+
+Orientation Orient(const IndexLayout& L, int32_t ownKingSquare, int32_t otherKingSquare, int32_t reversed) {
+  Orientation o = {ColourFlip[reversed != 0], 0, L.Flip, L.AppendFlip};
+  ownKingSquare &= 63;
+  otherKingSquare &= 63;
+  if (L.Pawns) {
+    o.Mask ^= FileMirror[ownKingSquare];
+  } else {
+    o.Mask ^= QuadrantFold[ownKingSquare ^ o.Mask];
+    const int32_t k1 = ownKingSquare ^ o.Mask, k2 = otherKingSquare ^ o.Mask;
+    o.Transpose = !InTriangle[k1] || (OnDiagonal[k1] && AboveDiagonal[k2]);
+  }
+  return o;
+}
+
+// The men placed so far, on the board the appended men are numbered on, and
+// among them the side to move's pawns (an appended pawn skips only those).
+struct PlacedMen {
+  int32_t Squares[8];
+  int32_t Count;
+  int32_t OwnPawns[3];
+  int32_t OwnPawnCount;
+};
+
 // Index of a position with an en-passant capture: `e` is the capture square
-// on the numbering board, `plain` maps list squares to the plain board.
-// TablebaseBadIndex when the lists hold no such capture (no capturing pawn,
-// no pawn that just made its double step, or a man on the squares the step
-// crossed); the caller then indexes the position as an ordinary one.
-template <typename PlainMap>
-uint32_t CaptureIndex(const IndexLayout& L, const int32_t* own, const int32_t* other, int32_t e,
-                      int32_t pair, int32_t ownKing, int32_t otherKing, PlainMap plain) {
-  const int32_t flip = L.Flip;
-  if ((e >> 3) != 5) return TablebaseBadIndex;
+// on the numbering board. TablebaseBadIndex when the lists hold no such
+// capture (no capturing pawn, no pawn that just made its double step, or a
+// man on the squares the step crossed); the caller then indexes the position
+// as an ordinary one.
+uint32_t CaptureIndex(const IndexLayout& L, const Orientation& o, const int32_t* own, const int32_t* other,
+                      int32_t e, int32_t pair, int32_t ownKing, int32_t otherKing) {
+  if ((e >> 3) != 5) return TablebaseBadIndex;  // not on the sixth rank
   int32_t ownPawns[2], otherPawns[2];
-  for (int32_t i = 0; i < L.OwnPawns; i++) ownPawns[i] = plain(own[4 + i]) ^ flip;
-  for (int32_t i = 0; i < L.OtherPawns; i++) otherPawns[i] = plain(other[4 + i]) ^ flip;
+  for (int32_t i = 0; i < L.OwnPawns; i++) ownPawns[i] = o.Numbered(own[4 + i]);
+  for (int32_t i = 0; i < L.OtherPawns; i++) otherPawns[i] = o.Numbered(other[4 + i]);
   // With two pawns able to capture, the one capturing towards the a-file counts.
   int32_t pawn = -1, code = 0;
   if ((e & 7) != 7 && Holds(ownPawns, L.OwnPawns, e - 7)) {
@@ -283,20 +343,25 @@ uint32_t CaptureIndex(const IndexLayout& L, const int32_t* own, const int32_t* o
   }
   const int32_t captured = e - 8, start = e + 8;
   if (pawn < 0 || !Holds(otherPawns, L.OtherPawns, captured)) return TablebaseBadIndex;
-  const int32_t crossed[4] = {pawn, captured, e, start};
-  if (Holds(crossed, 4, ownKing) || Holds(crossed, 4, otherKing)) return TablebaseBadIndex;
+  const int32_t crossed[CaptureSquares] = {pawn, captured, e, start};
+  if (Holds(crossed, CaptureSquares, ownKing) || Holds(crossed, CaptureSquares, otherKing))
+    return TablebaseBadIndex;
 
+  // King pair, with the side to move's piece numbered beside the other king.
   uint32_t x = static_cast<uint32_t>(pair);
   if (L.EpPieceType) {
-    int32_t square = plain(own[4 * L.EpPieceType]) ^ flip;
-    int32_t number = NumberBesideKing(L.EpPieceType, otherKing, ownKing, square);
+    const int32_t square = o.Numbered(own[4 * L.EpPieceType]);
+    const int32_t number = NumberBesideKing(L.EpPieceType, otherKing, ownKing, square);
     if (number < 0 || square == ownKing || Holds(crossed + 2, 2, square)) return TablebaseBadIndex;
     x = L.EpOffsets[pair] + static_cast<uint32_t>(number);
   }
-  uint32_t index = x * EpCodes + static_cast<uint32_t>(code);  // within the capture range
+  uint32_t index = x * EpCodes + static_cast<uint32_t>(code);
 
-  int32_t plainCrossed[6] = {pawn ^ flip, captured ^ flip, e ^ flip, start ^ flip,
-                             ownKing ^ flip, otherKing ^ flip};
+  // The remaining men, among the squares the capture and the kings leave free.
+  int32_t fixed[FixedSquares];
+  for (int32_t i = 0; i < CaptureSquares; i++) fixed[i] = o.NumberedToAppended(crossed[i]);
+  fixed[CaptureSquares] = o.NumberedToAppended(ownKing);
+  fixed[CaptureSquares + 1] = o.NumberedToAppended(otherKing);
   if (L.EpPawnDigit) {
     // The pawn that neither captures nor was captured.
     int32_t rest;
@@ -304,16 +369,72 @@ uint32_t CaptureIndex(const IndexLayout& L, const int32_t* own, const int32_t* o
       rest = ownPawns[0] == pawn ? ownPawns[1] : ownPawns[0];
     else
       rest = otherPawns[0] == captured ? otherPawns[1] : otherPawns[0];
-    rest ^= flip;
-    if (rest < 8 || rest > 55 || Holds(plainCrossed, 4, rest)) return TablebaseBadIndex;
-    index = index * EpPawnRadix + static_cast<uint32_t>(rest - 8 - CountBelow(plainCrossed, 4, rest));
+    rest = o.NumberedToAppended(rest);
+    if (rest < FirstPawnSquare || rest > LastPawnSquare || Holds(fixed, CaptureSquares, rest))
+      return TablebaseBadIndex;
+    index = index * EpPawnRadix +
+            static_cast<uint32_t>(rest - FirstPawnSquare - CountBelow(fixed, CaptureSquares, rest));
   }
   if (L.EpAppendType) {
-    int32_t square = plain(other[4 * L.EpAppendType]);
-    if (Holds(plainCrossed, 6, square)) return TablebaseBadIndex;
-    index = index * EpPieceRadix + static_cast<uint32_t>(square - CountBelow(plainCrossed, 6, square));
+    const int32_t square = o.Appended(other[4 * L.EpAppendType]);
+    if (Holds(fixed, FixedSquares, square)) return TablebaseBadIndex;
+    index = index * EpPieceRadix + static_cast<uint32_t>(square - CountBelow(fixed, FixedSquares, square));
   }
   return L.OrdinaryRange + index;
+}
+
+// The king pair and the numbered groups: the pair's offset plus the groups'
+// combination digits, lowest group lowest. Places the men it numbers.
+uint32_t NumberedGroupsIndex(const IndexLayout& L, const Orientation& o, const int32_t* own,
+                             const int32_t* other, int32_t pair, int32_t ownKing, int32_t otherKing,
+                             PlacedMen& placed) {
+  uint32_t index = L.Offsets[pair], scale = 1;
+  for (int32_t g = 0; g < L.MainGroups; g++) {
+    const IndexGroup& group = L.Main[g];
+    const int32_t* list = group.Owner ? other : own;
+    int32_t v[3] = {0, 0, 0};
+    for (int32_t i = 0; i < group.Size; i++) {
+      const int32_t plain = o.Plain(list[4 * group.Type + i]);
+      placed.Squares[placed.Count++] = plain ^ o.AppendFlip;
+      if (group.Type == 1 && group.Owner == 0) placed.OwnPawns[placed.OwnPawnCount++] = plain ^ o.AppendFlip;
+      const int32_t square = plain ^ o.Flip;
+      if (square == ownKing) return TablebaseBadIndex;
+      v[i] = NumberBesideKing(group.Kind, otherKing, ownKing, square);
+      if (v[i] < 0) return TablebaseBadIndex;
+    }
+    if (!SortDistinct(v, group.Size)) return TablebaseBadIndex;
+    index += CombinationDigit(v, group.Size) * scale;
+    scale *= GroupRadix(group, ownKing, otherKing);
+  }
+  return index;
+}
+
+// Each appended group as a further mixed-radix digit: pawns among the pawn
+// squares the side to move's pawns leave free, pieces among all squares the
+// men placed before them leave free.
+uint32_t AppendedGroupsIndex(const IndexLayout& L, const Orientation& o, const int32_t* other,
+                             uint32_t index, PlacedMen& placed) {
+  for (int32_t g = 0; g < L.AppendGroups; g++) {
+    const IndexGroup& group = L.Append[g];
+    int32_t v[3] = {0, 0, 0}, squares[3] = {0, 0, 0};
+    for (int32_t i = 0; i < group.Size; i++) {
+      const int32_t square = o.Appended(other[4 * group.Type + i]);
+      squares[i] = square;
+      if (group.Type == 1) {
+        if (square < FirstPawnSquare || square > LastPawnSquare ||
+            Holds(placed.OwnPawns, placed.OwnPawnCount, square))
+          return TablebaseBadIndex;
+        v[i] = square - FirstPawnSquare - CountBelow(placed.OwnPawns, placed.OwnPawnCount, square);
+      } else {
+        if (Holds(placed.Squares, placed.Count, square)) return TablebaseBadIndex;
+        v[i] = square - CountBelow(placed.Squares, placed.Count, square);
+      }
+    }
+    if (!SortDistinct(v, group.Size)) return TablebaseBadIndex;
+    index = index * L.AppendRadix[g] + CombinationDigit(v, group.Size);
+    for (int32_t i = 0; i < group.Size; i++) placed.Squares[placed.Count++] = squares[i];
+  }
+  return index;
 }
 
 // The square of a reduced number beside the other king (inverse of
@@ -323,6 +444,133 @@ inline int32_t SquareBesideKing(int32_t kind, int32_t otherKing, int32_t ownKing
   int32_t number = value + (kingNumber != NotPlaced && kingNumber <= value);
   if (number >= 64) return NotPlaced;
   return PlacementSquare[kind][otherKing][number];
+}
+
+// The decoders write the position in the layout's own orientation, where the
+// plain board is the list board: a numbered square k stands on k ^ Flip, an
+// appended square a on a ^ AppendFlip. Both answer 0 when the digits name a
+// square that does not exist.
+
+// Inverse of CaptureIndex; `rest` counts from the start of the capture range.
+int32_t DecodeCaptureIndex(const IndexLayout& L, uint32_t rest, int32_t* own, int32_t* other,
+                           int32_t* epSquare) {
+  const int32_t flip = L.Flip;
+  const uint8_t(*kings)[2] = L.Pawns ? PawnPairKings : PawnlessPairKings;
+  uint32_t pieceDigit = 0, pawnDigit = 0;
+  if (L.EpAppendType) {
+    pieceDigit = rest % EpPieceRadix;
+    rest /= EpPieceRadix;
+  }
+  if (L.EpPawnDigit) {
+    pawnDigit = rest % EpPawnRadix;
+    rest /= EpPawnRadix;
+  }
+  const int32_t code = static_cast<int32_t>(rest % EpCodes);
+  const uint32_t x = rest / EpCodes;
+  int32_t pair = static_cast<int32_t>(x);
+  uint32_t number = 0;
+  if (L.EpPieceType) {
+    pair = static_cast<int32_t>(std::upper_bound(L.EpOffsets, L.EpOffsets + L.Pairs + 1, x) - L.EpOffsets - 1);
+    number = x - L.EpOffsets[pair];
+  }
+  const int32_t ownKing = kings[pair][0], otherKing = kings[pair][1];
+  own[0] = ownKing ^ flip;
+  other[0] = otherKing ^ flip;
+  if (L.EpPieceType) {
+    const int32_t square = SquareBesideKing(L.EpPieceType, otherKing, ownKing, static_cast<int32_t>(number));
+    if (square == NotPlaced) return 0;
+    own[4 * L.EpPieceType] = square ^ flip;
+  }
+  // Codes 0..6: a pawn on files b..h (fifth rank) capturing towards the
+  // a-file; 7..13: a pawn on files a..g capturing towards the h-file.
+  const int32_t fifthRank = 32;
+  const int32_t pawn = code < 7 ? fifthRank + code + 1 : fifthRank + code - 7;
+  const int32_t e = code < 7 ? pawn + 7 : pawn + 9;
+  own[4] = pawn ^ flip;
+  other[4] = (e - 8) ^ flip;
+  *epSquare = e ^ flip;
+  const int32_t fixed[FixedSquares] = {pawn ^ flip, (e - 8) ^ flip, e ^ flip, (e + 8) ^ flip,
+                                       ownKing ^ flip, otherKing ^ flip};
+  if (L.EpPawnDigit) {
+    const int32_t square = SkipSquares(static_cast<int32_t>(pawnDigit) + FirstPawnSquare, fixed, CaptureSquares);
+    (L.OwnPawns == 2 ? own : other)[5] = square;
+  }
+  if (L.EpAppendType)
+    other[4 * L.EpAppendType] = SkipSquares(static_cast<int32_t>(pieceDigit), fixed, FixedSquares);
+  return 1;
+}
+
+// Inverse of NumberedGroupsIndex and AppendedGroupsIndex.
+int32_t DecodeOrdinaryIndex(const IndexLayout& L, uint32_t index, int32_t* own, int32_t* other) {
+  const int32_t flip = L.Flip, appendFlip = L.AppendFlip;
+  const uint8_t(*kings)[2] = L.Pawns ? PawnPairKings : PawnlessPairKings;
+  uint32_t digits[3];
+  uint32_t rest = index;
+  for (int32_t g = L.AppendGroups - 1; g >= 0; g--) {
+    digits[g] = rest % L.AppendRadix[g];
+    rest /= L.AppendRadix[g];
+  }
+  const int32_t pair =
+      static_cast<int32_t>(std::upper_bound(L.Offsets, L.Offsets + L.Pairs + 1, rest) - L.Offsets - 1);
+  rest -= L.Offsets[pair];
+  const int32_t ownKing = kings[pair][0], otherKing = kings[pair][1];
+  own[0] = ownKing ^ flip;
+  other[0] = otherKing ^ flip;
+  PlacedMen placed;
+  placed.Count = placed.OwnPawnCount = 0;
+  placed.Squares[placed.Count++] = ownKing ^ flip ^ appendFlip;
+  placed.Squares[placed.Count++] = otherKing ^ flip ^ appendFlip;
+  for (int32_t g = 0; g < L.MainGroups; g++) {
+    const IndexGroup& group = L.Main[g];
+    const uint32_t radix = GroupRadix(group, ownKing, otherKing);
+    int32_t v[3];
+    DecodeCombination(rest % radix, group.Size, v);
+    rest /= radix;
+    int32_t* list = group.Owner ? other : own;
+    for (int32_t i = 0; i < group.Size; i++) {
+      int32_t square = SquareBesideKing(group.Kind, otherKing, ownKing, v[i]);
+      if (square == NotPlaced) return 0;
+      square ^= flip;
+      list[4 * group.Type + i] = square;
+      placed.Squares[placed.Count++] = square ^ appendFlip;
+      if (group.Type == 1 && group.Owner == 0) placed.OwnPawns[placed.OwnPawnCount++] = square ^ appendFlip;
+    }
+  }
+  for (int32_t g = 0; g < L.AppendGroups; g++) {
+    const IndexGroup& group = L.Append[g];
+    int32_t v[3], squares[3];
+    DecodeCombination(digits[g], group.Size, v);
+    for (int32_t i = 0; i < group.Size; i++) {
+      squares[i] = group.Type == 1 ? SkipSquares(v[i] + FirstPawnSquare, placed.OwnPawns, placed.OwnPawnCount)
+                                   : SkipSquares(v[i], placed.Squares, placed.Count);
+      other[4 * group.Type + i] = squares[i] ^ appendFlip;
+    }
+    for (int32_t i = 0; i < group.Size; i++) placed.Squares[placed.Count++] = squares[i];
+  }
+  return 1;
+}
+
+// A decoded position the forward mapping could index: men on distinct real
+// squares, pawns on pawn squares, the en-passant square and the square the
+// captured pawn started from empty.
+int32_t DecodedPositionIsSound(const int32_t* firstList, const int32_t* secondList, int32_t side,
+                               int32_t epSquare) {
+  int32_t men[8], menCount = 0;
+  const int32_t* lists[2] = {firstList, secondList};
+  for (const int32_t* list : lists) {
+    for (int32_t i = 0; i < TablebaseListSlots; i++) {
+      if (list[i] < 0) continue;
+      if (list[i] > 63 || Holds(men, menCount, list[i]) || menCount == 8) return 0;
+      men[menCount++] = list[i];
+    }
+  }
+  for (const int32_t* list : lists)
+    for (int32_t i = 4; i < 8; i++)
+      if (list[i] >= 0 && (list[i] < FirstPawnSquare || list[i] > LastPawnSquare)) return 0;
+  if (epSquare != TablebaseNoEnPassant &&
+      (Holds(men, menCount, epSquare) || Holds(men, menCount, side ? epSquare - 8 : epSquare + 8)))
+    return 0;
+  return 1;
 }
 
 }  // namespace
@@ -364,79 +612,23 @@ uint32_t ComputeIndex(int32_t tableClass, int32_t side, const int32_t* firstList
   const int32_t* own = side ? secondList : firstList;
   const int32_t* other = side ? firstList : secondList;
 
-  // Orientation: colours, then the mirror (pawns) or quadrant fold and
-  // diagonal reflection (pawnless) that bring the side to move's king home.
-  int32_t mask = ColourFlip[reversed != 0];
-  const int32_t ownKingSquare = own[0] & 63, otherKingSquare = other[0] & 63;
-  int32_t transpose = 0;
-  if (L.Pawns) {
-    mask ^= FileMirror[ownKingSquare];
-  } else {
-    mask ^= QuadrantFold[ownKingSquare ^ mask];
-    int32_t k1 = ownKingSquare ^ mask, k2 = otherKingSquare ^ mask;
-    transpose = !InTriangle[k1] || (OnDiagonal[k1] && AboveDiagonal[k2]);
-  }
-  auto plain = [mask, transpose](int32_t square) -> int32_t {
-    square = (square & 63) ^ mask;
-    return transpose ? TransposeSquare[square] : square;
-  };
-  const int32_t flip = L.Flip;
-  const int32_t ownKing = plain(ownKingSquare) ^ flip, otherKing = plain(otherKingSquare) ^ flip;
+  const Orientation o = Orient(L, own[0], other[0], reversed);
+  const int32_t ownKing = o.Numbered(own[0]), otherKing = o.Numbered(other[0]);
   const int32_t pair = (L.Pawns ? KingPairPawn : KingPairPawnless)[ownKing * 64 + otherKing];
   if (pair == NoKingPair) return TablebaseBadIndex;
 
   if (L.EnPassant && epSquare >= 0 && epSquare < 64) {
-    uint32_t index =
-        CaptureIndex(L, own, other, plain(epSquare) ^ flip, pair, ownKing, otherKing, plain);
+    const uint32_t index = CaptureIndex(L, o, own, other, o.Numbered(epSquare), pair, ownKing, otherKing);
     if (index != TablebaseBadIndex) return index;
   }
 
-  // Squares of the men placed so far, on the board the appended men are
-  // numbered on.
-  const int32_t appendFlip = L.AppendFlip;
-  int32_t placed[8], ownPawns[3];
-  int32_t placedCount = 0, ownPawnCount = 0;
-  placed[placedCount++] = ownKing ^ flip ^ appendFlip;
-  placed[placedCount++] = otherKing ^ flip ^ appendFlip;
-
-  uint32_t index = L.Offsets[pair], scale = 1;
-  for (int32_t g = 0; g < L.MainGroups; g++) {
-    const IndexGroup& group = L.Main[g];
-    const int32_t* list = group.Owner ? other : own;
-    int32_t v[3] = {0, 0, 0};
-    for (int32_t i = 0; i < group.Size; i++) {
-      int32_t square = plain(list[4 * group.Type + i]);
-      placed[placedCount++] = square ^ appendFlip;
-      if (group.Type == 1 && group.Owner == 0) ownPawns[ownPawnCount++] = square ^ appendFlip;
-      square ^= flip;
-      if (square == ownKing) return TablebaseBadIndex;
-      v[i] = NumberBesideKing(group.Kind, otherKing, ownKing, square);
-      if (v[i] < 0) return TablebaseBadIndex;
-    }
-    if (!SortDistinct(v, group.Size)) return TablebaseBadIndex;
-    index += CombinationDigit(v, group.Size) * scale;
-    scale *= GroupRadix(group, ownKing, otherKing);
-  }
-  for (int32_t g = 0; g < L.AppendGroups; g++) {
-    const IndexGroup& group = L.Append[g];
-    int32_t v[3] = {0, 0, 0}, squares[3] = {0, 0, 0};
-    for (int32_t i = 0; i < group.Size; i++) {
-      int32_t square = plain(other[4 * group.Type + i]) ^ appendFlip;
-      squares[i] = square;
-      if (group.Type == 1) {
-        if (square < 8 || square > 55 || Holds(ownPawns, ownPawnCount, square))
-          return TablebaseBadIndex;
-        v[i] = square - 8 - CountBelow(ownPawns, ownPawnCount, square);
-      } else {
-        if (Holds(placed, placedCount, square)) return TablebaseBadIndex;
-        v[i] = square - CountBelow(placed, placedCount, square);
-      }
-    }
-    if (!SortDistinct(v, group.Size)) return TablebaseBadIndex;
-    index = index * L.AppendRadix[g] + CombinationDigit(v, group.Size);
-    for (int32_t i = 0; i < group.Size; i++) placed[placedCount++] = squares[i];
-  }
-  return index;
+  PlacedMen placed;
+  placed.Count = placed.OwnPawnCount = 0;
+  placed.Squares[placed.Count++] = o.NumberedToAppended(ownKing);
+  placed.Squares[placed.Count++] = o.NumberedToAppended(otherKing);
+  const uint32_t index = NumberedGroupsIndex(L, o, own, other, pair, ownKing, otherKing, placed);
+  if (index == TablebaseBadIndex) return index;
+  return AppendedGroupsIndex(L, o, other, index, placed);
 }
 
 int32_t IndexToPosition(int32_t tableClass, int32_t side, uint32_t index, int32_t* firstList,
@@ -448,113 +640,11 @@ int32_t IndexToPosition(int32_t tableClass, int32_t side, uint32_t index, int32_
   *epSquare = TablebaseNoEnPassant;
   int32_t* own = side ? secondList : firstList;
   int32_t* other = side ? firstList : secondList;
-  const int32_t flip = L.Flip;
-  const uint8_t(*kings)[2] = L.Pawns ? PawnPairKings : PawnlessPairKings;
-
-  if (index >= L.OrdinaryRange) {
-    uint32_t rest = index - L.OrdinaryRange;
-    uint32_t pieceDigit = 0, pawnDigit = 0;
-    if (L.EpAppendType) {
-      pieceDigit = rest % EpPieceRadix;
-      rest /= EpPieceRadix;
-    }
-    if (L.EpPawnDigit) {
-      pawnDigit = rest % EpPawnRadix;
-      rest /= EpPawnRadix;
-    }
-    const int32_t code = static_cast<int32_t>(rest % EpCodes);
-    const uint32_t x = rest / EpCodes;
-    int32_t pair = static_cast<int32_t>(x);
-    uint32_t number = 0;
-    if (L.EpPieceType) {
-      pair = static_cast<int32_t>(
-          std::upper_bound(L.EpOffsets, L.EpOffsets + L.Pairs + 1, x) - L.EpOffsets - 1);
-      number = x - L.EpOffsets[pair];
-    }
-    const int32_t ownKing = kings[pair][0], otherKing = kings[pair][1];
-    own[0] = ownKing ^ flip;
-    other[0] = otherKing ^ flip;
-    if (L.EpPieceType) {
-      int32_t square = SquareBesideKing(L.EpPieceType, otherKing, ownKing, static_cast<int32_t>(number));
-      if (square == NotPlaced) return 0;
-      own[4 * L.EpPieceType] = square ^ flip;
-    }
-    const int32_t pawn = code < 7 ? 32 + code + 1 : 32 + code - 7;
-    const int32_t e = code < 7 ? pawn + 7 : pawn + 9;
-    own[4] = pawn ^ flip;
-    other[4] = (e - 8) ^ flip;
-    *epSquare = e ^ flip;
-    int32_t crossed[6] = {pawn ^ flip, (e - 8) ^ flip, e ^ flip, (e + 8) ^ flip, ownKing ^ flip,
-                          otherKing ^ flip};
-    if (L.EpPawnDigit) {
-      int32_t square = SkipSquares(static_cast<int32_t>(pawnDigit) + 8, crossed, 4);
-      (L.OwnPawns == 2 ? own : other)[5] = square;
-    }
-    if (L.EpAppendType)
-      other[4 * L.EpAppendType] = SkipSquares(static_cast<int32_t>(pieceDigit), crossed, 6);
-  } else {
-    uint32_t digits[3];
-    uint32_t rest = index;
-    for (int32_t g = L.AppendGroups - 1; g >= 0; g--) {
-      digits[g] = rest % L.AppendRadix[g];
-      rest /= L.AppendRadix[g];
-    }
-    const int32_t pair = static_cast<int32_t>(
-        std::upper_bound(L.Offsets, L.Offsets + L.Pairs + 1, rest) - L.Offsets - 1);
-    rest -= L.Offsets[pair];
-    const int32_t ownKing = kings[pair][0], otherKing = kings[pair][1];
-    const int32_t appendFlip = L.AppendFlip;
-    own[0] = ownKing ^ flip;
-    other[0] = otherKing ^ flip;
-    int32_t placed[8], ownPawns[3];
-    int32_t placedCount = 0, ownPawnCount = 0;
-    placed[placedCount++] = ownKing ^ flip ^ appendFlip;
-    placed[placedCount++] = otherKing ^ flip ^ appendFlip;
-    for (int32_t g = 0; g < L.MainGroups; g++) {
-      const IndexGroup& group = L.Main[g];
-      uint32_t radix = GroupRadix(group, ownKing, otherKing);
-      int32_t v[3];
-      DecodeCombination(rest % radix, group.Size, v);
-      rest /= radix;
-      int32_t* list = group.Owner ? other : own;
-      for (int32_t i = 0; i < group.Size; i++) {
-        int32_t square = SquareBesideKing(group.Kind, otherKing, ownKing, v[i]);
-        if (square == NotPlaced) return 0;
-        square ^= flip;
-        list[4 * group.Type + i] = square;
-        placed[placedCount++] = square ^ appendFlip;
-        if (group.Type == 1 && group.Owner == 0) ownPawns[ownPawnCount++] = square ^ appendFlip;
-      }
-    }
-    for (int32_t g = 0; g < L.AppendGroups; g++) {
-      const IndexGroup& group = L.Append[g];
-      int32_t v[3], squares[3];
-      DecodeCombination(digits[g], group.Size, v);
-      for (int32_t i = 0; i < group.Size; i++) {
-        squares[i] = group.Type == 1 ? SkipSquares(v[i] + 8, ownPawns, ownPawnCount)
-                                     : SkipSquares(v[i], placed, placedCount);
-        other[4 * group.Type + i] = squares[i] ^ appendFlip;
-      }
-      for (int32_t i = 0; i < group.Size; i++) placed[placedCount++] = squares[i];
-    }
-  }
-
+  const int32_t decoded = index >= L.OrdinaryRange
+                              ? DecodeCaptureIndex(L, index - L.OrdinaryRange, own, other, epSquare)
+                              : DecodeOrdinaryIndex(L, index, own, other);
   // Men on one square, or an encoding the forward mapping would not choose.
-  int32_t men[8], menCount = 0;
-  const int32_t* lists[2] = {firstList, secondList};
-  for (const int32_t* list : lists) {
-    for (int32_t i = 0; i < TablebaseListSlots; i++) {
-      if (list[i] < 0) continue;
-      if (list[i] > 63 || Holds(men, menCount, list[i]) || menCount == 8) return 0;
-      men[menCount++] = list[i];
-    }
-  }
-  for (const int32_t* list : lists)
-    for (int32_t i = 4; i < 8; i++)
-      if (list[i] >= 0 && (list[i] < 8 || list[i] > 55)) return 0;
-  if (*epSquare != TablebaseNoEnPassant && (Holds(men, menCount, *epSquare) ||
-                                            Holds(men, menCount, side ? *epSquare - 8 : *epSquare + 8)))
-    return 0;
+  if (!decoded || !DecodedPositionIsSound(firstList, secondList, side, *epSquare)) return 0;
   return ComputeIndex(tableClass, side, firstList, secondList, *epSquare, 0) == index;
 }
 

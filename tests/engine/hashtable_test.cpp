@@ -56,30 +56,45 @@ TEST(TranspositionTables, CollisionMovesTheOldEntryToTheSecondTable) {
   EXPECT_EQ(ProbeEntry(-100, 100, 6), 40);
 }
 
-TEST(TranspositionTables, ReplacementPrefersOlderEntries) {
-  FreshTables();
-  const KeyPair base = HashKey;
-  TableAge = 10;
-  StoreEntry(StoredMove(35, 55), 1, 8, BoundExact);  // A in main
-  HashKey = SameSlotKey(base, 1);
-  StoreEntry(StoredMove(35, 55), 2, 8, BoundExact);  // B in main, A to second
-  TableAge = 11;
-  HashKey = SameSlotKey(base, 2);
-  // Main holds B of age 10 = TableAge - 1: main is overwritten.
-  StoreEntry(StoredMove(35, 55), 3, 1, BoundExact);
-  EXPECT_EQ(ProbeEntry(-100, 100, 1), 3);
-  HashKey = base;
-  EXPECT_EQ(ProbeEntry(-100, 100, 8), 1);  // A still in the second table
-  HashKey = SameSlotKey(base, 1);
-  EXPECT_EQ(ProbeEntry(-100, 100, 1), NoCutoff);  // B was replaced
-  // Main (age 11) is newer than second (age 10) and neither age is the
-  // previous one: the older second entry is replaced.
-  TableAge = 20;
-  HashKey = SameSlotKey(base, 3);
-  StoreEntry(StoredMove(35, 55), 4, 9, BoundExact);
-  EXPECT_EQ(ProbeEntry(-100, 100, 9), 4);
-  HashKey = base;
-  EXPECT_EQ(ProbeEntry(-100, 100, 8), NoCutoff);
+// Which of two other positions' entries a third position overwrites. Ages
+// compare as plain numbers 0..255: at table age 0 no entry is of the
+// previous age (255 is not "one before 0"), and an age of 255 against 0 is
+// simply older by 255. Then upper bounds, then the older, then the shallower.
+TEST(TranspositionTables, ReplacementAtTheAgeEdges) {
+  struct Case {
+    int32_t MainAge, SecondAge, SecondBound, Age;
+    bool MainReplaced;
+  };
+  const Case cases[] = {
+      {10, 5, BoundExact, 11, true},    // main of the previous age
+      {5, 10, BoundExact, 11, false},   // second of the previous age
+      {254, 250, BoundExact, 255, true},  // the age stays 255 from move 255 on
+      {255, 0, BoundExact, 0, false},   // not the previous age; 255 >= 0 + 3
+      {0, 255, BoundExact, 0, true},    // 0 <= 255 - 3
+      {5, 8, BoundExact, 20, true},     // main three older
+      {8, 5, BoundExact, 20, false},    // second three older
+      {6, 7, BoundUpper, 20, false},    // an upper bound in second goes first
+      {6, 7, BoundExact, 20, true},     // then the older
+      {7, 6, BoundExact, 20, false},
+      {7, 7, BoundExact, 20, true},     // equal ages: the shallower (main, depth 4)
+  };
+  for (const Case& c : cases) {
+    FreshTables();
+    const KeyPair base = HashKey;
+    TableAge = uint8_t(c.SecondAge);
+    HashKey = SameSlotKey(base, 1);
+    StoreEntry(StoredMove(35, 55), 1, 8, c.SecondBound);
+    TableAge = uint8_t(c.MainAge);
+    HashKey = SameSlotKey(base, 2);
+    StoreEntry(StoredMove(35, 55), 2, 4, BoundExact);  // the first moves to the second table
+    TableAge = uint8_t(c.Age);
+    HashKey = SameSlotKey(base, 3);
+    StoreEntry(StoredMove(35, 55), 3, 1, BoundExact);
+    const HashEntry& main = MainHashTable[(SideKeyOf(SideToMove) ^ HashKey.Index) & MainHashMask];
+    EXPECT_EQ(main.Check == HashKey.Check, c.MainReplaced)
+        << "ages main " << c.MainAge << " second " << c.SecondAge << " table " << c.Age;
+  }
+  TableAge = 0;
 }
 
 TEST(TranspositionTables, MateScoresAreStoredRelativeToTheNode) {

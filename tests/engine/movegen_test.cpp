@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/eval.h"
 #include "engine_test_util.h"
 
 namespace {
@@ -293,16 +294,27 @@ TEST(AttackTests, KnownAnswers) {
 
 TEST(MoveGeneration, RecaptureInCheckAndEnPassantOrdering) {
   ClearOrderingInputs();
-  // In check, taking the piece that has just moved (the target of PlyMove of
-  // this ply, here set by hand) scores 22000.
-  SearchPosition("4k3/8/8/8/8/4n3/3P4/4K3 w - - 0 1");
-  MoveList[NullMove].To = 45;  // e3, the target of the move that led here
-  PlyMove[0] = NullMove;
+  // In check in the tree, taking the piece that has just moved scores 22000.
+  // At the root the same position comes from the game, and the move slot of
+  // ply 0 holds the root's placeholder (the null move), not the last game
+  // move: there the capture scores as any other.
+  const char* before = "4k3/8/8/8/1n6/8/2P5/4K3 b - - 0 1";
+  SearchPosition(before);
+  GenerateAtPly();
+  MakeMove(FindMove("b4d3"));
   InCheck = 1;
-  EXPECT_EQ(ScoreOf(GenerateAt(0), "d2e3"), 22000);
+  GenerateAtPly();
+  ASSERT_GE(FindMove("c2d3"), 0);
+  EXPECT_EQ(MoveList[FindMove("c2d3")].Score, 22000);
+  UnmakeMove(PlyMove[1]);
+  SetUpFromText(before);
+  ASSERT_EQ(Enter("b4d3"), 0);
+  InstallGamePosition();
+  ASSERT_EQ(RootCheckProbe(), 0);
+  ASSERT_EQ(InCheck, 1);
+  EXPECT_EQ(PlyMove[0], NullMove);
+  EXPECT_EQ(ScoreOf(GenerateAt(0), "c2d3"), 16 * 325 - 100 / 32 + 2200);
   InCheck = 0;
-  EXPECT_EQ(ScoreOf(GenerateAt(0), "d2e3"), 16 * 325 - 100 / 32 + 2200);
-  MoveList[NullMove].To = 0;
 
   // En passant: killers, hash move and the principal variation.
   SearchPosition("4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1");

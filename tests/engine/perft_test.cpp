@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/engine_support.h"
 #include "../common/test_support.h"
 #include "engine/engine.h"
 #include "engine/perft.h"
@@ -46,12 +47,13 @@ const char* const RookTakenAtHome = "4k3/8/8/7R/8/8/7r/4K2R b K - 0 1";
 const char* const RookTakenByBishop = "1k6/1b6/8/8/7R/8/8/4K2R b K - 0 1";
 
 // Depths that keep the default run short; the full depths run as Slow tests.
+// (Depth 3 of Kiwipete, Promotions and Bishops: EachRootMoveAsASearchMoveAndAsAGameMove.)
 const PerftCase Shallow[] = {
-    {nullptr, 1, 20},        {nullptr, 2, 400},         {nullptr, 3, 8902},      {nullptr, 4, 197281},
-    {Kiwipete, 1, 48},       {Kiwipete, 2, 2039},       {Kiwipete, 3, 97862},    {RookEnding, 1, 14},
-    {RookEnding, 2, 191},    {RookEnding, 3, 2812},     {RookEnding, 4, 43238},  {Promotions, 1, 6},
-    {Promotions, 2, 264},    {Promotions, 3, 9467},     {Bishops, 1, 44},        {Bishops, 2, 1486},
-    {Bishops, 3, 62379},     {Symmetric, 1, 46},        {Symmetric, 2, 2079},    {Symmetric, 3, 89890},
+    {nullptr, 1, 20},     {nullptr, 2, 400},      {nullptr, 3, 8902},      {nullptr, 4, 197281},
+    {Kiwipete, 1, 48},    {Kiwipete, 2, 2039},    {RookEnding, 1, 14},     {RookEnding, 2, 191},
+    {RookEnding, 3, 2812}, {RookEnding, 4, 43238}, {Promotions, 1, 6},      {Promotions, 2, 264},
+    {Bishops, 1, 44},     {Bishops, 2, 1486},     {Symmetric, 1, 46},      {Symmetric, 2, 2079},
+    {Symmetric, 3, 89890},
     {RookTakenAtHome, 4, 91760}, {RookTakenByBishop, 4, 85765},
 };
 
@@ -95,11 +97,53 @@ const char* const EnPassantPin = "8/8/1k6/2b5/2p5/8/3P1K2/8 w - - 0 1";
 
 TEST(Perft, EnPassantAndPromotionLines) {
   const GameLineCase cases[] = {
-      {nullptr, {"e2e4", "d7d5", "e4e5", "f7f5"}, 3, 21637},
       {EnPassantPin, {"d2d4"}, 4, 13931},
       {PromotionRace, {}, 4, 182838},
   };
   for (const GameLineCase& c : cases) EXPECT_EQ(CountAfterMoves(c), c.Nodes) << (c.Text ? c.Text : "start");
+}
+
+// Each root move made by the search and the same move entered as a game
+// move lead to the same counts one ply shallower: the search's and the
+// game's bookkeeping (castling, en passant, promotions, counters) agree.
+TEST(Perft, EachRootMoveAsASearchMoveAndAsAGameMove) {
+  const GameLineCase cases[] = {
+      {Kiwipete, {}, 3, 97862},
+      {Promotions, {}, 3, 9467},
+      {Bishops, {}, 3, 62379},
+      {nullptr, {"e2e4", "d7d5", "e4e5", "f7f5"}, 3, 21637},
+      {EnPassantPin, {"d2d4"}, 3, 0},
+      {PromotionRace, {}, 3, 0},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", {}, 3, 0},
+  };
+  for (const GameLineCase& c : cases) {
+    const std::string name = std::string(c.Text ? c.Text : "start") + (c.Moves.empty() ? "" : " + moves");
+    CountAfterMoves(c);  // sets the position up
+    InstallGamePosition();
+    MoveListTop = ListStart[0] = 0;
+    GenerateMoves();
+    const int32_t end = AppendUnderPromotions(0, GeneratedCount);
+    MoveListTop = ListStart[1] = end;
+    std::vector<std::pair<std::string, uint64_t>> searched;
+    uint64_t total = 0;
+    for (int32_t i = 0; i < end; ++i) {
+      MakeMove(i);
+      if (!MoverKingAttacked()) {
+        searched.emplace_back(MoveText(i), Perft(c.Depth - 1));
+        total += searched.back().second;
+      }
+      UnmakeMove(i);
+    }
+    if (c.Nodes != 0) {
+      EXPECT_EQ(total, c.Nodes) << name;
+    }
+    for (const auto& [move, nodes] : searched) {
+      GameLineCase entered = c;
+      entered.Moves.push_back(move.c_str());
+      entered.Depth = c.Depth - 1;
+      EXPECT_EQ(CountAfterMoves(entered), nodes) << name << " " << move;
+    }
+  }
 }
 
 TEST(PerftSlow, EnPassantAndPromotionLinesDeeper) {

@@ -2,6 +2,8 @@
 // seventh rank, bishop pair; hand-computed positions.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "evaltestsupport.h"
 
 namespace {
@@ -26,11 +28,13 @@ TEST(Middlegame, PieceTerms) {
       {
           // Nf5 attacks Kg7 and Rd6 and is not attacked: 10 - 2*2 + 120 + outpost 3.
           {"8/6k1/3r3p/5Np1/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 10 - 4 + 120 + 3},
+          // Two rooks, or two queens, make a fork as well: 10 - 2*5 + 120 + 3.
+          {"k7/8/3r3r/5N2/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 123},
+          {"k7/8/3q3q/5N2/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 123},
           // With the pawn on g6 instead of g5 it attacks f5: no fork and no outpost.
           {"8/6k1/3r2pp/5N2/8/8/8/K7 w - - 0 1", &EvalTerms::KnightsWhite, 10 - 4},
-          // Outpost supported by a pawn, and black's mirror.
+          // Outpost supported by a pawn (black's image: EvalDifferential.ColourMirror*).
           {"k7/pp6/8/4N3/3P4/8/8/7K w - - 0 1", &EvalTerms::KnightsWhite, 12 - 2 * 4 + 4 + 8},
-          {"7k/8/8/3p4/4n3/8/PP6/K7 w - - 0 1", &EvalTerms::KnightsBlack, -(12 - 2 * 4 + 4 + 8)},
           // Nb1 with Ra1: table -5, distance 7 to the king, -8.
           {"4k3/pppppppp/8/8/8/8/PPPPPPPP/RN2K3 w - - 0 1", &EvalTerms::KnightsWhite, -5 - 2 * 7 - 8},
           // Trapped bishop; not when b6 is defended only by the king, nor
@@ -39,14 +43,12 @@ TEST(Middlegame, PieceTerms) {
           {"8/B7/1pk5/8/8/8/8/4K3 w - - 0 1", &EvalTerms::BishopsWhite, 2 - 2},
           {"4k3/B7/8/8/8/8/8/4K3 w - - 0 1", &EvalTerms::BishopsWhite, 2 - 4},
           {"4k3/8/8/8/8/6P1/5P1b/4K3 w - - 0 1", &EvalTerms::BishopsBlack, -(2 - 3 - 140)},
-          // Blocking the centre pawn; fianchetto for both sides; the pair.
+          // Blocking the centre pawn; fianchetto; the pair.
           {"4k3/8/8/8/8/3B4/3P4/4K3 w - - 0 1", &EvalTerms::BishopsWhite, 20 - 5 - 20},
           {"4k3/8/8/8/8/8/5PBP/6K1 w - - 0 1", &EvalTerms::BishopsWhite, 8 - 6 + 4},
-          {"6k1/5pbp/8/8/8/8/8/4K3 w - - 0 1", &EvalTerms::BishopsBlack, -(8 - 6 + 4)},
           {"4k3/8/8/8/8/8/8/2B1KB2 w - - 0 1", &EvalTerms::BishopsWhite, (2 - 7) + (2 - 7) + 15},
-          // Doubled rooks on an open file, both colours.
+          // Doubled rooks on an open file.
           {"7k/6pp/8/8/8/8/3R4/3R2K1 w - - 0 1", &EvalTerms::RooksWhite, 2 * (24 + 17)},
-          {"3r2k1/3r4/8/8/8/8/6PP/7K w - - 0 1", &EvalTerms::RooksBlack, -2 * (24 + 17)},
           // A rook boxed in by its king.
           {"k7/pp5p/8/8/8/8/7P/6KR w - - 0 1", &EvalTerms::RooksWhite, -20},
           // Ra1 behind the passed a5 (rank index 4): 2*4 + 4; the file has no
@@ -63,16 +65,17 @@ TEST(Middlegame, PieceTerms) {
 }
 
 TEST(Middlegame, CastlingStatus) {
-  Middlegame("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1");
-  EXPECT_EQ(LastEvalTerms.KingWhite, -28);
-  EXPECT_EQ(LastEvalTerms.KingBlack, 28);
-  // Both rooks have moved: -50, as when the king has moved.
-  MoveCount[SqA1] = MoveCount[SqH1] = 1;
-  Again();
-  EXPECT_EQ(LastEvalTerms.KingWhite, -50);
-  MoveCount[SqA1] = 0;
-  Again();
-  EXPECT_EQ(LastEvalTerms.KingWhite, -28);
+  // A castling right missing from the position text marks its rook as moved,
+  // so it counts here as well: both rights gone is -50, as a moved king.
+  const struct {
+    const char* Rights;
+    int32_t White, Black;
+  } cases[] = {{"-", -50, 50}, {"kq", -50, 28}, {"K", -28, 50}, {"Qkq", -28, 28}, {"KQkq", -28, 28}};
+  for (const auto& c : cases) {
+    Middlegame((std::string("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w ") + c.Rights + " - 0 1").c_str());
+    EXPECT_EQ(LastEvalTerms.KingWhite, c.White) << c.Rights;
+    EXPECT_EQ(LastEvalTerms.KingBlack, c.Black) << c.Rights;
+  }
   MoveCount[SqE8] = 1;
   Again();
   EXPECT_EQ(LastEvalTerms.KingBlack, 50);

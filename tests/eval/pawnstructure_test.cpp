@@ -74,13 +74,11 @@ TEST(PawnStructure, PawnTerms) {
   ExpectTerms(
       {
           // c2 (table 0) and c3 (table 8): each weak 11, isolated 9 + 8,
-          // doubled 10; and black's mirror.
+          // doubled 10 (black's image: EvalDifferential.ColourMirror*).
           {"4k3/1p1p4/8/8/8/2P5/2P5/4K3 w - - 0 1", &EvalTerms::PawnsWhite, (0 - 38) + (8 - 38)},
-          {"4k3/2p5/2p5/8/8/8/1P1P4/4K3 w - - 0 1", &EvalTerms::PawnsBlack, -((0 - 38) + (8 - 38))},
           // d7: 32 + 8*6 + 6 + 6 + 12 + 6; e6 (passed, not weak: d7 is beside
-          // its stop square): 30 + 8*5; and black's mirror.
+          // its stop square): 30 + 8*5 (black's image: EvalDifferential.ColourMirror*).
           {"k7/3P4/4P3/8/8/8/8/6K1 w - - 0 1", &EvalTerms::PawnsWhite, (32 + 48 + 30) + (30 + 40)},
-          {"6k1/8/8/8/8/4p3/3p4/K7 w - - 0 1", &EvalTerms::PawnsBlack, -((32 + 48 + 30) + (30 + 40))},
       },
       FreshMiddlegame);
 }

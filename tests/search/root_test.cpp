@@ -2,13 +2,19 @@
 // ponder requests from another thread, and the time controls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <functional>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "engine/root.h"
 #include "engine/rootdriver.h"
+#include "engine/eval.h"
 #include "engine/search.h"
 #include "searchtest.h"
 
@@ -148,4 +154,61 @@ TEST(Root, DepthScheduleFollowsTheBudget) {
     EXPECT_EQ(DepthCap, c.Cap) << c.Seconds;
     StopFlag.store(0);
   }
+}
+
+TEST(Root, AFirstMoveThatFailsLowIsSearchedAgainBelowItsWindow) {
+  // Depth 3 ends with Rc4 at +32. At depth 4 Rc4, searched first in the
+  // window 32 -+ 33, falls below it: an empty move text is shown, Rc4 is
+  // searched again with the window open downwards and reported with its own
+  // score, and Rf4 then becomes the best move.
+  AnalyseToDepth("8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 4);
+  EXPECT_NE(std::find(Reported.Moves.begin(), Reported.Moves.end(), ""), Reported.Moves.end());
+  EXPECT_EQ(FailLowFlag, 1);
+  const auto& lines = Reported.Mainlines;
+  ASSERT_GE(lines.size(), 3u);
+  const size_t n = lines.size();
+  EXPECT_EQ(lines[n - 3], std::make_pair(std::string("b4c4 h5h7 c4f4 "), 32));
+  EXPECT_EQ(lines[n - 2], std::make_pair(std::string("b4c4 h5h7 c4f4 h4g3 "), -14));
+  EXPECT_EQ(FirstMove(lines[n - 1].first), "b4f4");
+  EXPECT_EQ(lines[n - 1].second, 17);
+}
+
+namespace {
+
+std::vector<std::string> ShownTexts;
+int32_t OBRANTULE_CALL RecordText(const char* text) {
+  ShownTexts.push_back(text);
+  return 0;
+}
+
+}  // namespace
+
+TEST(Root, TablesAreClearedWhenTheGamePhaseChanges) {
+  // An endgame, then the rook takes the last black piece: the mating
+  // endgame's phase differs from the last search's, so the tables are
+  // emptied ("Hash clear") before the search; a further move in the same
+  // phase keeps them.
+  EnsureEngine();
+  ObrantuleSetPosition("8/8/8/n3k3/8/8/8/R3K3 w - - 0 1");
+  ObrantuleSetDepth(2);
+  const ShowTextFn saved = Callbacks.ShowText;
+  Callbacks.ShowText = RecordText;
+  const struct {
+    const char* Move;
+    int32_t Phase;
+    bool Cleared;
+  } steps[] = {{nullptr, 1, false}, {"a1a5", 2, true}, {"e5e4", 2, false}};
+  for (const auto& step : steps) {
+    if (step.Move != nullptr) {
+      char text[8];
+      std::strcpy(text, step.Move);
+      ASSERT_EQ(ObrantuleEnterMove(text), 0) << step.Move;
+    }
+    ShownTexts.clear();
+    ObrantuleAnalyse(0);
+    EXPECT_EQ(GamePhase, step.Phase) << (step.Move ? step.Move : "start");
+    EXPECT_EQ(std::count(ShownTexts.begin(), ShownTexts.end(), "Hash clear"), step.Cleared ? 1 : 0)
+        << (step.Move ? step.Move : "start");
+  }
+  Callbacks.ShowText = saved;
 }

@@ -96,7 +96,8 @@ namespace {
 // Searches one root move directly, with the state the root driver would set;
 // the child's moves start at CHILD_LIST when it is given.
 int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& game, int32_t from, int32_t to,
-                            int32_t depth, int32_t childList = -1) {
+                            int32_t depth, int32_t ceiling = -1, int32_t alpha = -InfiniteScore,
+                            int32_t beta = InfiniteScore, int32_t childList = -1) {
   LoadPosition(text, game);
   MatingClass = 0;
   ClassifyMatingEndgame();
@@ -106,7 +107,7 @@ int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& ga
   PonderOffFlag.store(0);
   AnalyseMode = 0;
   NodePollCountdown = 1 << 30;
-  ExtensionCeiling = 9 + depth + 1;
+  ExtensionCeiling = ceiling >= 0 ? ceiling : 9 + depth + 1;
   NullMoveDepth = 0;
   ThreatExtensions[0] = 0;
   FollowPV = 0;
@@ -121,7 +122,7 @@ int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& ga
   EXPECT_GE(move, 0);
   if (move < 0) return 0;
   MakeMove(move);
-  const int32_t v = -Search(-InfiniteScore, InfiniteScore, depth, 0);
+  const int32_t v = -Search(-beta, -alpha, depth, 0);
   UnmakeMove(move);
   EXPECT_EQ(Ply, 0);
   return v;
@@ -160,10 +161,22 @@ TEST(Search, ANodeWhoseListIsFullIsAHorizonNode) {
   // scored by the evaluation: a queen down for black.
   const char* text = "4k3/8/8/8/8/8/8/3QK3 w - - 0 1";
   for (const auto& move : {std::pair<int32_t, int32_t>{24, 51}, {24, 34}}) {
-    const int32_t v = SearchAfterRootMove(text, {}, move.first, move.second, 2, GeneratorLimit);
+    const int32_t v = SearchAfterRootMove(text, {}, move.first, move.second, 2, -1, -InfiniteScore, InfiniteScore,
+                                            GeneratorLimit);
     EXPECT_GT(v, 500) << move.second;
     EXPECT_LT(v, 20000) << move.second;
   }
+}
+
+TEST(Search, ANodeReadsItsOwnCheckStatusNotTheLastChilds) {
+  // Black's Nd4-f3+ leaves white in check at depth 0 (no check extension: the
+  // ceiling is 0), in the window 500..600 (its static score 520 lies inside).
+  // Both captures of the knight score alike and exf3 comes first: Rxh5
+  // answers it, and its subtree leaves the shared check status at "not in
+  // check". Qxf3 mates, which only a full search of that child sees: the
+  // node must search its moves that way because it is itself in check.
+  const char* text = "k6r/p2N4/8/7Q/3n4/8/4P3/6K1 b - - 0 1";
+  EXPECT_EQ(SearchAfterRootMove(text, {}, 54, 46, 0, 0, -600, -500), -(31999 - 2));
 }
 
 namespace {

@@ -2,10 +2,12 @@
 // reference counting, settings, and files that do not match.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "block_cache.h"
+#include "datacomp.h"
 #include "table_fixture.h"
 #include "tablebase_probe.h"
 #include "tablebase_registry.h"
@@ -186,9 +188,17 @@ TEST(Registry, FilesThatDoNotMatchAreLeftOutAndTheRestRegistered) {
   WritePatternTable(b, Krk, 0);
   // One byte too long, and nowhere else.
   WriteFile(a + "/krk.nbb", PatternTable(Krk, 1, TableLength(Krk, 1) + 1));
-  // A compressed file that is no such file, one whose header was damaged,
+  // A compressed file written by another compressor (a banner line that is
+  // not ours, the header checksum made right), one whose header was damaged,
   // and a sound one of the wrong length.
-  WriteFile(a + "/kqk.nbw.emd", std::vector<uint8_t>(300, 0x55));
+  std::vector<uint8_t> foreign = CompressForTest(PatternTable(Kqk, 0, TableLength(Kqk, 0)));
+  const char otherBanner[] = "Some other table compressor, release 2 \r\n";
+  std::copy(otherBanner, otherBanner + sizeof otherBanner - 1, foreign.begin());
+  std::fill(foreign.begin() + (sizeof otherBanner - 1), foreign.begin() + 64, 0);
+  const uint32_t headerLength = foreign[64] << 24 | foreign[65] << 16 | foreign[66] << 8 | foreign[67];
+  const uint32_t sum = Checksum(foreign.data(), headerLength - 4, 0);
+  for (int32_t i = 0; i < 4; i++) foreign[headerLength - 4 + i] = uint8_t(sum >> (24 - 8 * i));
+  WriteFile(a + "/kqk.nbw.emd", foreign);
   std::string damaged = WriteCompressedPatternTable(a, Kqk, 1, "kqk.nbb.emd");
   std::vector<uint8_t> bytes = ReadFile(damaged);
   bytes[90] ^= 0x10;
