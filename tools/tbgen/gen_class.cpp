@@ -150,6 +150,15 @@ uint32_t GenCanonicalIndex(const GenClassInfo& info, GenPosition* pos) {
   return PackSquares(info, *pos, uint32_t(Fold.triangleCode[k]));
 }
 
+bool GenMovesMayFold(const GenClassInfo& info, const GenPosition& pos) {
+  if (info.pawns) return false;
+  const uint64_t diagonal = 0x8040201008040201ull, antiDiagonal = 0x0102040810204080ull;
+  uint64_t occupied = GenOccupied(pos);
+  int fixedNeeded = pos.men - 2;
+  return __builtin_popcountll(occupied & diagonal) >= fixedNeeded ||
+         __builtin_popcountll(occupied & antiDiagonal) >= fixedNeeded;
+}
+
 bool GenDecodeIndex(const GenClassInfo& info, uint32_t index, int toMove, GenPosition* pos) {
   int men = info.men;
   pos->men = men;

@@ -34,6 +34,13 @@ char GenTypeLetter(int type);
 // place and returns its work index (en passant not included).
 uint32_t GenCanonicalIndex(const GenClassInfo& info, GenPosition* pos);
 
+// Whether two positions that differ from `pos` in one man each (moves or
+// retractions of it) can share a node: only a board symmetry that fixes all
+// the other men folds them together, and in pawnless classes the reflections
+// in the long diagonals fix the squares on them. Elsewhere every move reaches
+// its own node.
+bool GenMovesMayFold(const GenClassInfo& info, const GenPosition& pos);
+
 // Sets up the men of work index `index`; false when the index names no
 // canonical placement (men on one square, pawns on the first or last rank,
 // or an orientation that the canonical form does not use).

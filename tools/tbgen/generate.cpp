@@ -79,6 +79,20 @@ void GenSetUpNodes(GenTable* table, int threads) {
 
 namespace {
 
+// The distinct nodes among one position's children or parents.
+struct GenNodeSet {
+  uint32_t node[256];
+  int count = 0;
+  // False when `n` is already held.
+  bool Add(uint32_t n) {
+    for (int i = 0; i < count; i++)
+      if (node[i] == n) return false;
+    assert(count < 256);
+    node[count++] = n;
+    return true;
+  }
+};
+
 struct Generation {
   GenTable* table;
   GenExits exits;
@@ -86,6 +100,10 @@ struct Generation {
   GenProgress progress;
   std::atomic<int> maxPlies{0};
   std::atomic<int> overflow{0};
+  // Per node: how many of its distinct in-class children are not yet known
+  // to be won by the side that moves into them. A node whose count falls to
+  // zero may be lost, and only then are its moves generated again.
+  std::vector<uint8_t> undecided[2];
 
   void NotePlies(int plies) {
     int seen = maxPlies.load(std::memory_order_relaxed);
@@ -99,21 +117,32 @@ struct Generation {
   // that leave the class.
   void InitialValues(int side) {
     int8_t* value = table->value[side].data();
+    undecided[side].assign(NodeCount(side), 0);
+    uint8_t* count = undecided[side].data();
     std::function<void(uint64_t)> report;
     if (progress) report = [&](uint64_t done) { progress("scan", done, NodeCount(side)); };
     GenParallelFor(NodeCount(side), threads, [&](uint64_t begin, uint64_t end) {
       GenPosition pos;
+      GenNodeSet children;
       for (uint64_t node = begin; node < end; node++) {
         if (!GenNodeToPosition(*table, uint32_t(node), side, &pos) || GenInCheck(pos, 1 - side)) {
           value[node] = GenBroken;
           continue;
         }
         bool anyMove = false, inClass = false;
-        int best = -128;
+        bool mayFold = GenMovesMayFold(table->info, pos);
+        int best = -128, moves = 0;
+        children.count = 0;
         GenForEachMove(pos, [&](const GenPosition& child, int captured, int promoted) {
           anyMove = true;
           if (captured < 0 && promoted < 0) {
             inClass = true;
+            if (!mayFold) {
+              moves++;
+            } else {
+              GenPosition c = child;
+              if (children.Add(GenNodeOf(*table, &c))) moves++;
+            }
             return true;
           }
           int c = GenExitValue(exits, child, captured, promoted);
@@ -130,6 +159,8 @@ struct Generation {
         else if (!inClass) v = best;
         else if (best > 0) v = best;
         value[node] = int8_t(v);
+        assert(moves < 256);
+        count[node] = uint8_t(moves);
         if (v != 0) NotePlies(GenPlies(v));
       }
     }, report);
@@ -169,13 +200,19 @@ struct Generation {
     int8_t* prevValue = table->value[1 - side].data();
     GenParallelFor(NodeCount(side), threads, [&](uint64_t begin, uint64_t end) {
       GenPosition pos, prevPos;
+      GenNodeSet parents;
       for (uint64_t node = begin; node < end; node++) {
         if (value[node] != target) continue;
         GenNodeToPosition(*table, uint32_t(node), side, &pos);
+        // A parent counts each distinct child once: where two retractions
+        // can reach one parent node, only the first is taken.
+        bool mayFold = plies % 2 == 1 && GenMovesMayFold(table->info, pos);
+        parents.count = 0;
         GenForEachRetraction(pos, [&](const GenPosition& previous) {
           // The placement itself and its en-passant variants.
           prevPos = previous;
           uint32_t first = GenNodeOf(*table, &prevPos);
+          if (mayFold && !parents.Add(first)) return;
           Visit(prevValue, first, prevPos, plies, target);
           if (!table->info.enPassant) return;
           for (int i = 2; i < previous.men; i++) {
@@ -209,6 +246,8 @@ struct Generation {
       return;
     }
     if (v != 0) return;
+    uint8_t* count = undecided[prevPos.toMove].data() + node;
+    if (__atomic_sub_fetch(count, uint8_t(1), __ATOMIC_RELAXED) != 0) return;
     int loss = SettledLoss(prevPos, plies);
     if (loss) {
       GenStore(prevValue + node, loss);
