@@ -85,29 +85,29 @@ TEST(TbCommands, PlanRunsUnderSnakemakeResumesAndKeepsFinishedTables) {
   if (status != 0) GTEST_SKIP() << "snakemake is not installed";
   ScratchDirectory scratch;
   std::string dir = scratch.Path() + "/tb", plan = scratch.Path() + "/Snakefile", out;
-  ASSERT_EQ(RunTool(Tool() + " plan kqkr kpk --threads 2 --dir " + dir + " --out " + plan, &out), 0) << out;
+  ASSERT_EQ(RunTool(Tool() + " plan kqqk kpk --threads 2 --dir " + dir + " --out " + plan, &out), 0) << out;
   EXPECT_NE(out.find("6 classes"), std::string::npos) << out;
   const std::string snakemake = "cd " + scratch.Path() + " && snakemake -s " + plan +
                                 " --cores 2 --rerun-incomplete --rerun-triggers mtime 2>&1";
   out = RunCommand(snakemake, &status);
   ASSERT_EQ(status, 0) << out;
-  EXPECT_EQ(FileSize(dir + "/kqkr.nbw"), 1563735);
-  EXPECT_EQ(FileSize(dir + "/kqkr.nbb"), 1649196);
-  EXPECT_GT(FileSize(dir + "/summaries/kqkr.txt"), 0);
-  EXPECT_EQ(RunTool(Tool() + " verify " + dir + " kqkr --threads 2", &out), 0) << out;
+  EXPECT_EQ(FileSize(dir + "/kqqk.nbw"), 698739);
+  EXPECT_EQ(FileSize(dir + "/kqqk.nbb"), 873642);
+  EXPECT_GT(FileSize(dir + "/summaries/kqqk.txt"), 0);
+  EXPECT_EQ(RunTool(Tool() + " verify " + dir + " kqqk --threads 2", &out), 0) << out;
   // An interrupted job: one table gone, a half-written one left behind. Only
   // that class is made again; the others are kept as they are.
-  std::filesystem::remove(dir + "/kqkr.nbb");
-  std::filesystem::remove(dir + "/summaries/kqkr.txt");
-  std::FILE* part = std::fopen((dir + "/kqkr.nbb.part").c_str(), "wb");
+  std::filesystem::remove(dir + "/kqqk.nbb");
+  std::filesystem::remove(dir + "/summaries/kqqk.txt");
+  std::FILE* part = std::fopen((dir + "/kqqk.nbb.part").c_str(), "wb");
   ASSERT_TRUE(part);
   std::fclose(part);
   const auto kept = std::filesystem::last_write_time(dir + "/kqk.nbw");
   out = RunCommand(snakemake, &status);
   ASSERT_EQ(status, 0) << out;
-  EXPECT_NE(out.find("rule kqkr:"), std::string::npos) << out;
+  EXPECT_NE(out.find("rule kqqk:"), std::string::npos) << out;
   EXPECT_EQ(out.find("rule kqk:"), std::string::npos) << out;
-  EXPECT_EQ(FileSize(dir + "/kqkr.nbb"), 1649196);
+  EXPECT_EQ(FileSize(dir + "/kqqk.nbb"), 873642);
   EXPECT_EQ(std::filesystem::last_write_time(dir + "/kqk.nbw"), kept);
   out = RunCommand(snakemake, &status);
   EXPECT_NE(out.find("Nothing to be done"), std::string::npos) << out;
