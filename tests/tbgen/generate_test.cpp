@@ -54,7 +54,7 @@ int ValueOf(const std::string& name, const std::vector<int>& squares, int toMove
     pos.type[i] = table->info.type[i];
     pos.side[i] = table->info.side[i];
   }
-  return table->value[toMove][GenNodeOf(*table, &pos)];
+  return table->value[toMove][GenNodeOf(*table, pos)];
 }
 
 int Sq(const char* text) { return (text[0] - 'a') + 8 * (text[1] - '1'); }

@@ -50,165 +50,187 @@ struct ProgressLine {
   }
 };
 
-bool AllFilesPresent(const std::string& dir, const std::string& name) {
-  int c = TbClassNumber(name);
-  for (int side = 0; side < TbTableSides(c); side++)
-    if (TbFindFile(dir, name, side).empty()) return false;
-  return true;
-}
-
-// "all3", "all4", "all5": every class of up to that many men.
-bool ExpandAll(const char* word, std::vector<std::string>* names) {
-  if (std::strncmp(word, "all", 3) != 0 || word[3] < '3' || word[3] > '5' || word[4]) return false;
-  int men = word[3] - '0';
-  for (int c = 1; c < TablebaseClassCount; c++)
-    if (ClassPieceCount(c) <= men) names->push_back(TablebaseClasses[c].Name);
-  return true;
-}
-
-}  // namespace
-
-int RunGen(int argc, char** argv) {
+struct GenRequest {
   std::string dir = ".";
-  bool compress = false, force = false;
-  int threads = int(std::thread::hardware_concurrency());
-  if (threads < 1) threads = 1;
+  TbCompression compression = TbCompressFiveMen;
+  bool force = false;
+  int threads = DefaultThreadCount();
   std::vector<std::string> wanted;
+  std::string summaryPath;  // empty: no summary file
+};
+
+// Returns -1 when the request is complete, else the exit status.
+int ParseGenArguments(int argc, char** argv, GenRequest* request) {
   for (int at = 0; at < argc; at++) {
     const char* arg = argv[at];
     if (std::strcmp(arg, "--dir") == 0 && at + 1 < argc) {
-      dir = argv[++at];
+      request->dir = argv[++at];
+    } else if (std::strcmp(arg, "--summary") == 0 && at + 1 < argc) {
+      request->summaryPath = argv[++at];
     } else if (std::strcmp(arg, "--threads") == 0 && at + 1 < argc) {
-      char* end = nullptr;
-      long n = std::strtol(argv[++at], &end, 10);
-      if (*end || n < 1 || n > 256) {
-        std::fprintf(stderr, "obrantule-tb gen: bad thread count '%s'\n", argv[at]);
-        return 2;
-      }
-      threads = int(n);
+      if (!ParseThreadCount("gen", argv[++at], &request->threads)) return 2;
     } else if (std::strcmp(arg, "--compress") == 0) {
-      compress = true;
+      request->compression = TbCompressAll;
+    } else if (std::strcmp(arg, "--plain") == 0) {
+      request->compression = TbCompressNone;
     } else if (std::strcmp(arg, "--force") == 0) {
-      force = true;
+      request->force = true;
     } else if (arg[0] == '-') {
       std::fprintf(stderr, "obrantule-tb gen: bad option '%s'\n", arg);
       return CommandUsage("gen");
-    } else if (!ExpandAll(arg, &wanted)) {
-      if (!TbClassNumber(arg)) {
-        std::fprintf(stderr, "obrantule-tb gen: '%s' is not an endgame class (for example kqkr, krpkp)\n", arg);
-        return 2;
-      }
-      wanted.push_back(arg);
+    } else if (!ExpandClassArgument(arg, &request->wanted)) {
+      std::fprintf(stderr, "obrantule-tb gen: '%s' is not an endgame class (for example kqkr, krpkp)\n", arg);
+      return 2;
     }
   }
-  if (wanted.empty()) return CommandUsage("gen");
-  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
-    std::fprintf(stderr, "obrantule-tb gen: cannot create %s: %s\n", dir.c_str(), std::strerror(errno));
-    return 1;
-  }
+  return request->wanted.empty() ? CommandUsage("gen") : -1;
+}
+
+// The classes in the order they are made, which of them are made here (the
+// others are read from their files when a made class needs them), and the
+// position of the last class that needs each one, after which it can go.
+struct GenSchedule {
   std::vector<std::string> order;
-  std::string error;
-  if (!GenClassesInOrder(wanted, &order, &error)) {
-    std::fprintf(stderr, "obrantule-tb gen: %s\n", error.c_str());
-    return 2;
-  }
-  // Which classes are made here, and when each class is needed by one of
-  // them for the last time, so that its values can go.
-  std::vector<bool> make(order.size());
+  std::vector<bool> make;
+  std::vector<size_t> lastUse;
+};
+
+bool ScheduleClasses(const GenRequest& request, GenSchedule* schedule, std::string* error) {
+  if (!GenClassesInOrder(request.wanted, &schedule->order, error)) return false;
+  const std::vector<std::string>& order = schedule->order;
+  schedule->make.assign(order.size(), false);
+  schedule->lastUse.assign(order.size(), 0);
   for (size_t i = 0; i < order.size(); i++) {
     bool requested = false;
-    for (const std::string& w : wanted) requested |= w == order[i];
-    make[i] = !AllFilesPresent(dir, order[i]) || (force && requested);
+    for (const std::string& w : request.wanted) requested |= w == order[i];
+    schedule->make[i] = !TbClassFilesPresent(request.dir, order[i]) || (request.force && requested);
   }
-  std::vector<size_t> lastUse(order.size());
   for (size_t i = 0; i < order.size(); i++) {
-    lastUse[i] = i;
+    schedule->lastUse[i] = i;
     for (size_t j = i + 1; j < order.size(); j++) {
-      if (!make[j]) continue;
+      if (!schedule->make[j]) continue;
       GenClassInfo info;
       ParseGenClass(order[j].c_str(), &info);
       for (const std::string& sub : GenExitClassNames(info))
-        if (sub == order[i]) lastUse[i] = j;
+        if (sub == order[i]) schedule->lastUse[i] = j;
     }
   }
-  ProgressLine progress;
-  GenOptions options;
-  options.threads = threads;
-  options.progress = [&](const char* phase, uint64_t done, uint64_t total) { progress.Show(phase, done, total); };
-  auto start = std::chrono::steady_clock::now();
-  int generated = 0;
-  for (size_t i = 0; i < order.size(); i++) {
-    const std::string& name = order[i];
-    bool needed = lastUse[i] > i;
-    progress.name = name;
-    if (!make[i]) {
-      if (needed) {
-        progress.Show("loading", 0, 0);
-        std::unique_ptr<GenTable> table = TbLoadClass(dir, name, threads, &error);
-        progress.Clear();
-        if (!table) {
-          std::fprintf(stderr, "obrantule-tb gen: %s\n", error.c_str());
-          return 1;
-        }
-        AddGenTable(std::move(table));
-      }
-      std::printf("%-7s present in %s, kept\n", name.c_str(), dir.c_str());
-      std::fflush(stdout);
-      continue;
+  return true;
+}
+
+// Writes both tables of a generated class (the two sides compressed side by
+// side) and appends their summary lines to *summary.
+bool WriteClassFiles(const GenTable& table, const GenRequest& request, int threads,
+                     std::chrono::steady_clock::time_point classStart, std::string* summary, std::string* error) {
+  const std::string name = table.info.name;
+  int c = TbClassNumber(name);
+  int sides = TbTableSides(c);
+  bool compress = TbCompressClass(request.compression, c);
+  std::vector<uint8_t> image[2];
+  TbImageStats stats[2];
+  uint64_t written[2] = {0, 0};
+  std::string path[2], failure[2];
+  bool ok[2] = {true, true};
+  for (int side = 0; side < sides; side++) {
+    path[side] = TbFileName(request.dir, name, side, compress);
+    ok[side] = TbBuildImage(table, side, threads, &image[side], &stats[side], &failure[side]);
+  }
+  auto write = [&](int side) {
+    if (ok[side]) ok[side] = TbWriteFile(path[side], image[side], compress, &written[side], &failure[side]);
+  };
+  if (sides == 2 && threads > 1) {
+    std::thread other(write, 1);
+    write(0);
+    other.join();
+  } else {
+    for (int side = 0; side < sides; side++) write(side);
+  }
+  for (int side = 0; side < sides; side++) {
+    if (!ok[side]) {
+      *error = failure[side];
+      return false;
     }
-    auto classStart = std::chrono::steady_clock::now();
-    std::unique_ptr<GenTable> table = GenerateClass(name, options, &error);
-    if (!table) {
-      progress.Clear();
-      std::fprintf(stderr, "obrantule-tb gen: %s\n", error.c_str());
-      return 1;
-    }
-    int c = TbClassNumber(name);
-    int sides = TbTableSides(c);
-    std::vector<uint8_t> image[2];
-    TbImageStats stats[2];
-    uint64_t written[2] = {0, 0};
-    std::string path[2], failure[2];
-    bool ok[2] = {true, true};
-    progress.Show("writing", 0, 0);
-    for (int side = 0; side < sides; side++) {
-      path[side] = TbFileName(dir, name, side, compress);
-      ok[side] = TbBuildImage(*table, side, threads, &image[side], &stats[side], &failure[side]);
-    }
-    // The two sides are compressed and written side by side.
-    auto write = [&](int side) {
-      if (ok[side]) ok[side] = TbWriteFile(path[side], image[side], compress, &written[side], &failure[side]);
-    };
-    if (sides == 2 && threads > 1) {
-      std::thread other(write, 1);
-      write(0);
-      other.join();
-    } else {
-      for (int side = 0; side < sides; side++) write(side);
-    }
-    progress.Clear();
-    for (int side = 0; side < sides; side++) {
-      if (!ok[side]) {
-        std::fprintf(stderr, "obrantule-tb gen: %s\n", failure[side].c_str());
-        return 1;
-      }
-      const TbImageStats& st = stats[side];
-      std::printf("%-7s %s to move: %llu entries, %llu positions: %llu wins, %llu losses, %llu draws; "
+    const TbImageStats& st = stats[side];
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "%-7s %s to move: %llu entries, %llu positions: %llu wins, %llu losses, %llu draws; "
                   "longest mate %d; %s %llu bytes; %.1f s\n",
                   name.c_str(), side ? "black" : "white", static_cast<unsigned long long>(image[side].size()),
                   static_cast<unsigned long long>(st.positions), static_cast<unsigned long long>(st.wins),
                   static_cast<unsigned long long>(st.losses), static_cast<unsigned long long>(st.draws),
                   st.longestWin > st.longestLoss ? st.longestWin : st.longestLoss, path[side].c_str(),
                   static_cast<unsigned long long>(written[side]), Seconds(classStart));
+    *summary += line;
+  }
+  return true;
+}
+
+int Fail(ProgressLine* progress, const std::string& error) {
+  progress->Clear();
+  std::fprintf(stderr, "obrantule-tb gen: %s\n", error.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int RunGen(int argc, char** argv) {
+  GenRequest request;
+  int status = ParseGenArguments(argc, argv, &request);
+  if (status >= 0) return status;
+  if (mkdir(request.dir.c_str(), 0777) != 0 && errno != EEXIST) {
+    std::fprintf(stderr, "obrantule-tb gen: cannot create %s: %s\n", request.dir.c_str(), std::strerror(errno));
+    return 1;
+  }
+  GenSchedule schedule;
+  std::string error;
+  if (!ScheduleClasses(request, &schedule, &error)) {
+    std::fprintf(stderr, "obrantule-tb gen: %s\n", error.c_str());
+    return 2;
+  }
+  ProgressLine progress;
+  GenOptions options;
+  options.threads = request.threads;
+  options.progress = [&](const char* phase, uint64_t done, uint64_t total) { progress.Show(phase, done, total); };
+  auto start = std::chrono::steady_clock::now();
+  int generated = 0;
+  std::string summaries;
+  for (size_t i = 0; i < schedule.order.size(); i++) {
+    const std::string& name = schedule.order[i];
+    bool needed = schedule.lastUse[i] > i;
+    progress.name = name;
+    if (!schedule.make[i]) {
+      // Kept: read back only when a class made here needs it.
+      if (needed) {
+        progress.Show("loading", 0, 0);
+        std::unique_ptr<GenTable> table = TbLoadClass(request.dir, name, request.threads, &error);
+        if (!table) return Fail(&progress, error);
+        progress.Clear();
+        AddGenTable(std::move(table));
+      }
+      std::printf("%-7s present in %s, kept\n", name.c_str(), request.dir.c_str());
+      std::fflush(stdout);
+      continue;
     }
+    auto classStart = std::chrono::steady_clock::now();
+    std::unique_ptr<GenTable> table = GenerateClass(name, options, &error);
+    if (!table) return Fail(&progress, error);
+    progress.Show("writing", 0, 0);
+    std::string summary;
+    if (!WriteClassFiles(*table, request, request.threads, classStart, &summary, &error)) return Fail(&progress, error);
+    progress.Clear();
+    std::fputs(summary.c_str(), stdout);
     std::fflush(stdout);
+    summaries += summary;
     generated++;
     if (needed) AddGenTable(std::move(table));
     // Values no later class needs are let go.
     for (size_t j = 0; j <= i; j++)
-      if (lastUse[j] == i) DropGenTable(order[j]);
+      if (schedule.lastUse[j] == i) DropGenTable(schedule.order[j]);
   }
-  std::printf("%d of %zu classes generated in %.1f s (%d threads)\n", generated, order.size(), Seconds(start),
-              threads);
+  std::printf("%d of %zu classes generated in %.1f s (%d threads)\n", generated, schedule.order.size(),
+              Seconds(start), request.threads);
+  if (!request.summaryPath.empty() &&
+      !WriteWholeFile(request.summaryPath, std::vector<uint8_t>(summaries.begin(), summaries.end())))
+    return 1;
   return 0;
 }

@@ -14,5 +14,14 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes);
 // Writes to a temporary name beside the target and renames it into place,
 // so that a failed run never leaves a half-written table under the real name.
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// The number of processors (at least 1): the default for --threads.
+int DefaultThreadCount();
+// Reads a --threads value (1..256); prints an error for `command` and returns
+// false otherwise.
+bool ParseThreadCount(const char* command, const char* text, int* threads);
+// Appends the classes a command-line word names: a class name, or "all3",
+// "all4", "all5" for every class of up to that many men; false when it names
+// none.
+bool ExpandClassArgument(const char* word, std::vector<std::string>* names);
 // Prints the usage line of one subcommand to stderr; returns 2.
 int CommandUsage(const char* name);

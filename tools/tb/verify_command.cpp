@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "table_files.h"
@@ -13,19 +12,12 @@
 #include "verify_tables.h"
 
 int RunVerify(int argc, char** argv) {
-  int threads = int(std::thread::hardware_concurrency());
-  if (threads < 1) threads = 1;
+  int threads = DefaultThreadCount();
   std::string dir;
   std::vector<std::string> names;
   for (int at = 0; at < argc; at++) {
     if (std::strcmp(argv[at], "--threads") == 0 && at + 1 < argc) {
-      char* end = nullptr;
-      long n = std::strtol(argv[++at], &end, 10);
-      if (*end || n < 1 || n > 256) {
-        std::fprintf(stderr, "obrantule-tb verify: bad thread count '%s'\n", argv[at]);
-        return 2;
-      }
-      threads = int(n);
+      if (!ParseThreadCount("verify", argv[++at], &threads)) return 2;
     } else if (argv[at][0] == '-') {
       std::fprintf(stderr, "obrantule-tb verify: bad option '%s'\n", argv[at]);
       return CommandUsage("verify");
@@ -41,12 +33,8 @@ int RunVerify(int argc, char** argv) {
   if (dir.empty()) return CommandUsage("verify");
   if (names.empty()) {
     // Every class whose tables are all in the directory.
-    for (int c = 1; c < TablebaseClassCount; c++) {
-      bool present = true;
-      for (int side = 0; side < TbTableSides(c); side++)
-        present &= !TbFindFile(dir, TablebaseClasses[c].Name, side).empty();
-      if (present) names.push_back(TablebaseClasses[c].Name);
-    }
+    for (int c = 1; c < TablebaseClassCount; c++)
+      if (TbClassFilesPresent(dir, TablebaseClasses[c].Name)) names.push_back(TablebaseClasses[c].Name);
     if (names.empty()) {
       std::fprintf(stderr, "obrantule-tb verify: no table files in %s\n", dir.c_str());
       return 1;

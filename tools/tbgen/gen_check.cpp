@@ -28,8 +28,7 @@ uint64_t GenCountInconsistencies(const GenTable& table, int threads) {
         GenForEachMove(pos, [&](const GenPosition& child, int captured, int promoted) {
           int v;
           if (captured < 0 && promoted < 0) {
-            GenPosition c = child;
-            v = childValues[GenNodeOf(table, &c)];
+            v = childValues[GenNodeOf(table, child)];
           } else {
             v = GenExitValue(exits, child, captured, promoted);
           }

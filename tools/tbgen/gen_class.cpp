@@ -101,9 +101,16 @@ struct FoldTables {
   int8_t triangleCode[64];     // 0..9 for triangle squares, -1 otherwise
   int8_t toTriangle[64];       // transform taking the square into the triangle
   int8_t image[8][64];         // square under each transform
+  int8_t thenDiagonal[8];      // the transform followed by the reflection in a1-h8
   FoldTables() {
     for (int t = 0; t < 8; t++)
       for (int sq = 0; sq < 64; sq++) image[t][sq] = int8_t(TransformSquare(sq, t));
+    for (int t = 0; t < 8; t++)
+      for (int u = 0; u < 8; u++) {
+        bool same = true;
+        for (int sq = 0; sq < 64; sq++) same &= image[u][sq] == image[4][image[t][sq]];
+        if (same) thenDiagonal[t] = int8_t(u);
+      }
     std::memset(triangleCode, -1, sizeof triangleCode);
     for (int i = 0; i < 10; i++) triangleCode[TriangleSquares[i]] = int8_t(i);
     for (int sq = 0; sq < 64; sq++)
@@ -116,38 +123,42 @@ struct FoldTables {
 };
 static const FoldTables Fold;
 
-static uint32_t PackSquares(const GenClassInfo& info, const GenPosition& pos, uint32_t kingCode) {
-  uint32_t index = kingCode;
-  for (int i = 1; i < info.men; i++) index = index * 64 + uint32_t(pos.square[i]);
-  return index;
-}
-
-uint32_t GenCanonicalIndex(const GenClassInfo& info, GenPosition* pos) {
+uint32_t GenCanonicalIndex(const GenClassInfo& info, const GenPosition& pos, int* epSquare) {
   int men = info.men;
   if (info.pawns) {
-    if ((pos->square[0] & 7) >= 4) {
-      for (int i = 0; i < men; i++) pos->square[i] ^= 7;
-      if (pos->epSquare >= 0) pos->epSquare ^= 7;
-    }
-    int k = pos->square[0];
-    return PackSquares(info, *pos, uint32_t((k >> 3) * 4 + (k & 7)));
+    int mirror = (pos.square[0] & 7) >= 4 ? 7 : 0;
+    int k = pos.square[0] ^ mirror;
+    uint32_t index = uint32_t((k >> 3) * 4 + (k & 7));
+    for (int i = 1; i < men; i++) index = index * 64 + uint32_t(pos.square[i] ^ mirror);
+    *epSquare = pos.epSquare < 0 ? -1 : pos.epSquare ^ mirror;
+    return index;
   }
-  int t = Fold.toTriangle[pos->square[0]];
-  if (t)
-    for (int i = 0; i < men; i++) pos->square[i] = Fold.image[t][pos->square[i]];
-  int k = pos->square[0];
+  *epSquare = pos.epSquare;
+  int t = Fold.toTriangle[pos.square[0]];
+  int k = Fold.image[t][pos.square[0]];
   if ((k & 7) == (k >> 3)) {
     // On the diagonal the reflection in it keeps the king; the first man off
     // the diagonal decides, and it must end up on or below it.
     for (int i = 1; i < men; i++) {
-      int s = pos->square[i];
+      int s = Fold.image[t][pos.square[i]];
       if ((s & 7) == (s >> 3)) continue;
-      if ((s >> 3) > (s & 7))
-        for (int j = 1; j < men; j++) pos->square[j] = Fold.image[4][pos->square[j]];
+      if ((s >> 3) > (s & 7)) t = Fold.thenDiagonal[t];
       break;
     }
   }
-  return PackSquares(info, *pos, uint32_t(Fold.triangleCode[k]));
+  const int8_t* image = Fold.image[t];
+  uint32_t index = uint32_t(Fold.triangleCode[k]);
+  for (int i = 1; i < men; i++) index = index * 64 + uint32_t(image[pos.square[i]]);
+  return index;
+}
+
+bool GenMovesMayFold(const GenClassInfo& info, const GenPosition& pos) {
+  if (info.pawns) return false;
+  const uint64_t diagonal = 0x8040201008040201ull, antiDiagonal = 0x0102040810204080ull;
+  uint64_t occupied = GenOccupied(pos);
+  int fixedNeeded = pos.men - 2;
+  return __builtin_popcountll(occupied & diagonal) >= fixedNeeded ||
+         __builtin_popcountll(occupied & antiDiagonal) >= fixedNeeded;
 }
 
 bool GenDecodeIndex(const GenClassInfo& info, uint32_t index, int toMove, GenPosition* pos) {

@@ -30,9 +30,17 @@ std::string GenMaterialName(const int* whiteTypes, int whiteCount, const int* bl
 
 char GenTypeLetter(int type);
 
-// Brings `pos` (men in the class's order) to its canonical orientation in
-// place and returns its work index (en passant not included).
-uint32_t GenCanonicalIndex(const GenClassInfo& info, GenPosition* pos);
+// The work index of `pos` (men in the class's order) in its canonical
+// orientation (en passant not included), and its en-passant square in that
+// orientation.
+uint32_t GenCanonicalIndex(const GenClassInfo& info, const GenPosition& pos, int* epSquare);
+
+// Whether two positions that differ from `pos` in one man each (moves or
+// retractions of it) can share a node: only a board symmetry that fixes all
+// the other men folds them together, and in pawnless classes the reflections
+// in the long diagonals fix the squares on them. Elsewhere every move reaches
+// its own node.
+bool GenMovesMayFold(const GenClassInfo& info, const GenPosition& pos);
 
 // Sets up the men of work index `index`; false when the index names no
 // canonical placement (men on one square, pawns on the first or last rank,

@@ -22,14 +22,15 @@ GenTable* AddGenTable(std::unique_ptr<GenTable> table) {
 void DropGenTable(const std::string& name) { Tables().erase(name); }
 void DropAllGenTables() { Tables().clear(); }
 
-uint32_t GenNodeOf(const GenTable& table, GenPosition* pos) {
-  uint32_t index = GenCanonicalIndex(table.info, pos);
-  if (pos->epSquare < 0) return index;
-  const std::vector<uint32_t>& bases = table.epBase[pos->toMove];
-  const std::vector<int8_t>& squares = table.epSquare[pos->toMove];
+uint32_t GenNodeOf(const GenTable& table, const GenPosition& pos) {
+  int epSquare;
+  uint32_t index = GenCanonicalIndex(table.info, pos, &epSquare);
+  if (epSquare < 0) return index;
+  const std::vector<uint32_t>& bases = table.epBase[pos.toMove];
+  const std::vector<int8_t>& squares = table.epSquare[pos.toMove];
   size_t j = size_t(std::lower_bound(bases.begin(), bases.end(), index) - bases.begin());
   for (; j < bases.size() && bases[j] == index; j++)
-    if (squares[j] == pos->epSquare) return table.info.normalSize + uint32_t(j);
+    if (squares[j] == epSquare) return table.info.normalSize + uint32_t(j);
   return index;
 }
 
@@ -146,6 +147,5 @@ int GenExitValue(const GenExits& exits, const GenPosition& child, int captured, 
     pos.type[s] = table.info.type[s];
     pos.side[s] = table.info.side[s];
   }
-  uint32_t node = GenNodeOf(table, &pos);
-  return table.value[pos.toMove][node];
+  return table.value[pos.toMove][GenNodeOf(table, pos)];
 }

@@ -33,10 +33,10 @@ struct GenTable {
   std::vector<int8_t> epSquare[2];   // its en-passant square (canonical orientation)
 };
 
-// Node number of a position of the table's class (men in class order): its
-// work index, or for an en-passant position normalSize + its rank. The
-// position is brought to its canonical orientation.
-uint32_t GenNodeOf(const GenTable& table, GenPosition* pos);
+// Node number of a position of the table's class (men in class order): the
+// work index of its canonical orientation, or for an en-passant position
+// normalSize + its rank.
+uint32_t GenNodeOf(const GenTable& table, const GenPosition& pos);
 
 // Sets up the position of a node; false when the node names no placement.
 bool GenNodeToPosition(const GenTable& table, uint32_t node, int toMove, GenPosition* pos);

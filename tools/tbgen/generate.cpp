@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cassert>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -79,6 +80,44 @@ void GenSetUpNodes(GenTable* table, int threads) {
 
 namespace {
 
+// The distinct nodes among one position's children or parents.
+struct GenNodeSet {
+  uint32_t node[256];
+  int count = 0;
+  // False when `n` is already held.
+  bool Add(uint32_t n) {
+    for (int i = 0; i < count; i++)
+      if (node[i] == n) return false;
+    Push(n);
+    return true;
+  }
+  void Push(uint32_t n) {
+    assert(count < 256);
+    node[count++] = n;
+  }
+};
+
+// Calls found(i) for every i in [begin, end) with bytes[i] == wanted. Most
+// bytes differ on most passes, so eight are tested at a time.
+template <class Found>
+void ForEachEqualByte(const int8_t* bytes, uint64_t begin, uint64_t end, int8_t wanted, Found&& found) {
+  const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  const uint64_t pattern = ones * uint8_t(wanted);
+  uint64_t i = begin;
+  for (; i < end && (i & 7); i++)
+    if (bytes[i] == wanted) found(i);
+  for (; i + 8 <= end; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    uint64_t x = word ^ pattern;
+    if (!((x - ones) & ~x & highs)) continue;
+    for (uint64_t j = i; j < i + 8; j++)
+      if (bytes[j] == wanted) found(j);
+  }
+  for (; i < end; i++)
+    if (bytes[i] == wanted) found(i);
+}
+
 struct Generation {
   GenTable* table;
   GenExits exits;
@@ -86,6 +125,10 @@ struct Generation {
   GenProgress progress;
   std::atomic<int> maxPlies{0};
   std::atomic<int> overflow{0};
+  // Per node: how many of its distinct in-class children are not yet known
+  // to be won by the side that moves into them. A node whose count falls to
+  // zero may be lost, and only then are its moves generated again.
+  std::vector<uint8_t> undecided[2];
 
   void NotePlies(int plies) {
     int seen = maxPlies.load(std::memory_order_relaxed);
@@ -99,21 +142,31 @@ struct Generation {
   // that leave the class.
   void InitialValues(int side) {
     int8_t* value = table->value[side].data();
+    undecided[side].assign(NodeCount(side), 0);
+    uint8_t* count = undecided[side].data();
     std::function<void(uint64_t)> report;
     if (progress) report = [&](uint64_t done) { progress("scan", done, NodeCount(side)); };
     GenParallelFor(NodeCount(side), threads, [&](uint64_t begin, uint64_t end) {
       GenPosition pos;
+      GenNodeSet children;
       for (uint64_t node = begin; node < end; node++) {
         if (!GenNodeToPosition(*table, uint32_t(node), side, &pos) || GenInCheck(pos, 1 - side)) {
           value[node] = GenBroken;
           continue;
         }
         bool anyMove = false, inClass = false;
-        int best = -128;
+        bool mayFold = GenMovesMayFold(table->info, pos);
+        int best = -128, moves = 0;
+        children.count = 0;
         GenForEachMove(pos, [&](const GenPosition& child, int captured, int promoted) {
           anyMove = true;
           if (captured < 0 && promoted < 0) {
             inClass = true;
+            if (!mayFold) {
+              moves++;
+            } else {
+              if (children.Add(GenNodeOf(*table, child))) moves++;
+            }
             return true;
           }
           int c = GenExitValue(exits, child, captured, promoted);
@@ -130,6 +183,8 @@ struct Generation {
         else if (!inClass) v = best;
         else if (best > 0) v = best;
         value[node] = int8_t(v);
+        assert(moves < 256);
+        count[node] = uint8_t(moves);
         if (v != 0) NotePlies(GenPlies(v));
       }
     }, report);
@@ -144,8 +199,7 @@ struct Generation {
     GenForEachMove(pos, [&](const GenPosition& child, int captured, int promoted) {
       int v;
       if (captured < 0 && promoted < 0) {
-        GenPosition c = child;
-        v = GenLoad(childValues + GenNodeOf(*table, &c));
+        v = GenLoad(childValues + GenNodeOf(*table, child));
         if (!GenIsWin(v) || GenPlies(v) > plies) lost = false;
       } else {
         v = GenExitValue(exits, child, captured, promoted);
@@ -162,40 +216,59 @@ struct Generation {
     return GenFromChild(worst);
   }
 
-  // Settles the predecessors of every node `plies` from mate.
-  void Propagate(int side, int plies) {
-    int target = plies % 2 == 0 ? plies / 2 - 126 : 127 - (plies + 1) / 2;
-    const int8_t* value = table->value[side].data();
-    int8_t* prevValue = table->value[1 - side].data();
-    GenParallelFor(NodeCount(side), threads, [&](uint64_t begin, uint64_t end) {
-      GenPosition pos, prevPos;
-      for (uint64_t node = begin; node < end; node++) {
-        if (value[node] != target) continue;
-        GenNodeToPosition(*table, uint32_t(node), side, &pos);
-        GenForEachRetraction(pos, [&](const GenPosition& previous) {
-          // The placement itself and its en-passant variants.
-          prevPos = previous;
-          uint32_t first = GenNodeOf(*table, &prevPos);
-          Visit(prevValue, first, prevPos, plies, target);
-          if (!table->info.enPassant) return;
-          for (int i = 2; i < previous.men; i++) {
-            if (previous.type[i] != GenPawn || previous.side[i] != side) continue;
-            int sq = previous.square[i];
-            int mover = 1 - side;
-            if ((mover == 0 && (sq >> 3) != 4) || (mover == 1 && (sq >> 3) != 3)) continue;
-            int ep = mover == 0 ? sq + 8 : sq - 8;
-            if (!GenEnPassantEligible(previous, ep)) continue;
-            GenPosition e = previous;
-            e.epSquare = ep;
-            uint32_t n = GenNodeOf(*table, &e);
-            if (n >= table->info.normalSize) Visit(prevValue, n, e, plies, target);
-          }
-        });
+  // The nodes from which the side that just moved reached `pos` inside the
+  // class: each placement and its en-passant variants. With `distinct`, a
+  // node that two retractions reach is listed once.
+  void CollectParents(const GenPosition& pos, bool distinct, GenNodeSet* parents) {
+    int side = pos.toMove, mover = 1 - side;
+    parents->count = 0;
+    GenForEachRetraction(pos, [&](const GenPosition& previous) {
+      uint32_t first = GenNodeOf(*table, previous);
+      if (distinct) {
+        if (!parents->Add(first)) return;
+      } else {
+        parents->Push(first);
+      }
+      if (!table->info.enPassant) return;
+      for (int i = 2; i < previous.men; i++) {
+        if (previous.type[i] != GenPawn || previous.side[i] != side) continue;
+        int sq = previous.square[i];
+        if ((mover == 0 && (sq >> 3) != 4) || (mover == 1 && (sq >> 3) != 3)) continue;
+        int ep = mover == 0 ? sq + 8 : sq - 8;
+        if (!GenEnPassantEligible(previous, ep)) continue;
+        GenPosition e = previous;
+        e.epSquare = ep;
+        uint32_t n = GenNodeOf(*table, e);
+        if (n >= table->info.normalSize) parents->Push(n);
       }
     });
   }
 
-  void Visit(int8_t* prevValue, uint32_t node, const GenPosition& prevPos, int plies, int target) {
+  // Settles the predecessors of every node `plies` from mate.
+  void Propagate(int side, int plies) {
+    int target = plies % 2 == 0 ? plies / 2 - 126 : 127 - (plies + 1) / 2;
+    bool childrenWon = plies % 2 == 1;
+    const int8_t* value = table->value[side].data();
+    int8_t* prevValue = table->value[1 - side].data();
+    const uint8_t* prevCount = undecided[1 - side].data();
+    GenParallelFor(NodeCount(side), threads, [&](uint64_t begin, uint64_t end) {
+      GenPosition pos;
+      GenNodeSet parents;
+      ForEachEqualByte(value, begin, end, int8_t(target), [&](uint64_t node) {
+        GenNodeToPosition(*table, uint32_t(node), side, &pos);
+        // A parent counts each distinct child once.
+        CollectParents(pos, childrenWon && GenMovesMayFold(table->info, pos), &parents);
+        // The parents lie far apart: ask for all of them before reading any.
+        for (int i = 0; i < parents.count; i++) {
+          __builtin_prefetch(prevValue + parents.node[i]);
+          if (childrenWon) __builtin_prefetch(prevCount + parents.node[i]);
+        }
+        for (int i = 0; i < parents.count; i++) Visit(prevValue, parents.node[i], 1 - side, plies, target);
+      });
+    });
+  }
+
+  void Visit(int8_t* prevValue, uint32_t node, int toMove, int plies, int target) {
     int v = GenLoad(prevValue + node);
     if (v == GenBroken) return;
     if (plies % 2 == 0) {
@@ -209,7 +282,11 @@ struct Generation {
       return;
     }
     if (v != 0) return;
-    int loss = SettledLoss(prevPos, plies);
+    uint8_t* count = undecided[toMove].data() + node;
+    if (__atomic_sub_fetch(count, uint8_t(1), __ATOMIC_RELAXED) != 0) return;
+    GenPosition pos;
+    GenNodeToPosition(*table, node, toMove, &pos);
+    int loss = SettledLoss(pos, plies);
     if (loss) {
       GenStore(prevValue + node, loss);
       NotePlies(GenPlies(loss));

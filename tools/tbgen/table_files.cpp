@@ -25,6 +25,19 @@ std::string TbFileName(const std::string& dir, const std::string& name, int side
   return path;
 }
 
+bool TbCompressClass(TbCompression compression, int tableClass) {
+  if (compression == TbCompressFiveMen) return ClassPieceCount(tableClass) == 5;
+  return compression == TbCompressAll;
+}
+
+bool TbClassFilesPresent(const std::string& dir, const std::string& name) {
+  int c = TbClassNumber(name);
+  if (!c) return false;
+  for (int side = 0; side < TbTableSides(c); side++)
+    if (TbFindFile(dir, name, side).empty()) return false;
+  return true;
+}
+
 std::string TbFindFile(const std::string& dir, const std::string& name, int side) {
   std::string base = dir.empty() ? std::string() : dir + "/";
   const char* ext = side ? "nbb" : "nbw";
@@ -76,11 +89,10 @@ bool TbListsToPosition(const GenClassInfo& info, const int32_t* whiteList, const
 
 // The byte of a work-layout node for a position decoded from a file index.
 static int NodeByte(const GenTable& table, const GenPosition& decoded) {
-  GenPosition pos = decoded;
-  uint32_t node = GenNodeOf(table, &pos);
+  uint32_t node = GenNodeOf(table, decoded);
   // An en-passant square that no double step can have opened: no position.
   if (decoded.epSquare >= 0 && node < table.info.normalSize) return GenBroken;
-  return table.value[pos.toMove][node];
+  return table.value[decoded.toMove][node];
 }
 
 bool TbBuildImage(const GenTable& table, int side, int threads, std::vector<uint8_t>* image, TbImageStats* stats,

@@ -22,9 +22,17 @@ int TbTableSides(int tableClass);
 // appended when compressed.
 std::string TbFileName(const std::string& dir, const std::string& name, int side, bool compressed);
 
+// Which classes are written DATACOMP-compressed: the five-man tables, which
+// are large, by default; all or none on request.
+enum TbCompression { TbCompressFiveMen, TbCompressAll, TbCompressNone };
+bool TbCompressClass(TbCompression compression, int tableClass);
+
 // Finds an existing file of a class and side under the names the prober
 // tries; empty when there is none.
 std::string TbFindFile(const std::string& dir, const std::string& name, int side);
+
+// Whether every table of the class is in `dir` under a name the prober tries.
+bool TbClassFilesPresent(const std::string& dir, const std::string& name);
 
 // Piece lists (king in slot 0, men of type t in slots 4t..4t+3) and the ten
 // material counts of a generator position.
