@@ -50,10 +50,25 @@ inline bool NoPawnsOnBoard() { return PawnCount[WhiteIndex] == 0 && PawnCount[Bl
 
 }  // namespace
 
-void PrefetchTableSlots() {
-  const uint32_t slot = SideKeyOf(SideToMove) ^ HashKey.Index;
+namespace {
+
+inline void PrefetchSlots(uint32_t slot) {
   __builtin_prefetch(&MainHashTable[slot & MainHashMask]);
   __builtin_prefetch(&SecondHashTable[slot & SecondHashMask]);
+}
+
+}  // namespace
+
+void PrefetchTableSlots() { PrefetchSlots(SideKeyOf(SideToMove) ^ HashKey.Index); }
+
+void PrefetchChildSlots(int32_t m) {
+  if (m == EndOfListSlot) return;
+  const MoveEntry& e = MoveList[m];
+  const int32_t piece = SearchBoard[e.From];
+  const int32_t victim = SearchBoard[e.To];
+  uint32_t index = HashKey.Index ^ ZobristIndexTable[13 * e.From + piece] ^ ZobristIndexTable[13 * e.To + piece];
+  if (victim != Empty) index ^= ZobristIndexTable[13 * e.To + victim];
+  PrefetchSlots(SideKeyOf(-SideToMove) ^ index);
 }
 
 int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
@@ -170,8 +185,12 @@ int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
   int32_t picked = 0;
   int32_t bestMove = -1;
   int32_t bound = BoundUpper;
-  for (int32_t m = PickNextMove(picked); m != EndOfListSlot; m = PickNextMove(picked)) {
+  for (int32_t m = PickNextMove(picked), next; m != EndOfListSlot; m = next) {
     ++picked;
+    // The order of the picks is fixed by the scores given at generation, so
+    // the next move is known now and its slots load while m is searched.
+    next = PickNextMove(picked);
+    PrefetchChildSlots(next);
     MakeMove(m);
     int32_t v;
     if (NullMoveDepth <= 0 && RepeatsEarlierPosition()) {

@@ -19,6 +19,10 @@ extern int32_t ExtensionCeiling;              // ply + depth above it: no extens
 // Starts loading the table slots of the current position, so that the probe
 // finds them in the cache after the node's first tests.
 void PrefetchTableSlots();
+// The same for the position after move m of the current node, from its
+// from- and to-squares (castling, en passant and promotion are not followed:
+// a wrong guess costs only the load).
+void PrefetchChildSlots(int32_t m);
 
 int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension);
 int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth);
