@@ -52,9 +52,13 @@ inline bool NoPawnsOnBoard() { return PawnCount[WhiteIndex] == 0 && PawnCount[Bl
 
 namespace {
 
+// Free slots are answered from their bits alone: only taken ones are loaded.
 inline void PrefetchSlots(uint32_t slot) {
-  __builtin_prefetch(&MainHashTable[slot & MainHashMask]);
-  __builtin_prefetch(&SecondHashTable[slot & SecondHashMask]);
+  if (IsSlotTaken(MainSlotTaken, slot & MainHashMask)) {
+    __builtin_prefetch(&MainHashTable[slot & MainHashMask]);
+    if (IsSlotTaken(SecondSlotTaken, slot & SecondHashMask))
+      __builtin_prefetch(&SecondHashTable[slot & SecondHashMask]);
+  }
 }
 
 }  // namespace
