@@ -46,6 +46,9 @@ inline bool RecapturedBalance() {
   return balance == MaterialBalance[Ply - 2] || (Ply >= 4 && balance == MaterialBalance[Ply - 4]);
 }
 
+// Per ply: the first entry of the move list that may still be unpicked.
+int32_t PickCursor[PlyLimit];
+
 inline bool NoPawnsOnBoard() { return PawnCount[WhiteIndex] == 0 && PawnCount[BlackIndex] == 0; }
 
 }  // namespace
@@ -245,25 +248,23 @@ int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
 }
 
 int32_t PickNextMove(int32_t picked) {
-  const int32_t start = ListStart[Ply];
+  // Entries before the ply's cursor are all picked: no scan looks at them again.
+  if (picked == 0) PickCursor[Ply] = ListStart[Ply];
+  int32_t& cursor = PickCursor[Ply];
   const int32_t end = ListStart[Ply + 1];
+  while (cursor < end && MoveList[cursor].Score == PickedScore) ++cursor;
   int32_t taken = EndOfListSlot;
   if (picked <= 9) {
     int32_t bestScore = PickedScore;
-    for (int32_t i = start; i < end; ++i) {
+    for (int32_t i = cursor; i < end; ++i) {
       const int32_t s = MoveList[i].Score;
       if (s > bestScore) {
         bestScore = s;
         taken = i;
       }
     }
-  } else {
-    for (int32_t i = start; i < end; ++i) {
-      if (MoveList[i].Score != PickedScore) {
-        taken = i;
-        break;
-      }
-    }
+  } else if (cursor < end) {
+    taken = cursor;
   }
   MoveList[taken].Score = PickedScore;
   return taken;
