@@ -31,7 +31,11 @@ struct PawnCacheEntry {
   SquareSet BlackWeak;
   int16_t PawnScore;
   int8_t Tag;  // 0 empty; +-2 middlegame entry; +-1 endgame entry
+  int8_t Unused[5];
 };
+// One entry per 64-byte cache line (the blocks are line-aligned), so that a
+// lookup waits for one memory load, not two.
+static_assert(sizeof(PawnCacheEntry) == 64, "a pawn cache entry fills one cache line");
 
 extern HashEntry* MainHashTable;
 extern HashEntry* SecondHashTable;

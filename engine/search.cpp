@@ -66,7 +66,15 @@ inline void PrefetchSlots(uint32_t slot) {
 
 }  // namespace
 
-void PrefetchTableSlots() { PrefetchSlots(SideKeyOf(SideToMove) ^ HashKey.Index); }
+// The pawn cache entry that the evaluation of a node will look up.
+inline void PrefetchPawnSlot(uint32_t pawnIndex, int32_t side) {
+  __builtin_prefetch(&PawnCache[(pawnIndex ^ SideKeyOf(side)) & PawnCacheMask]);
+}
+
+void PrefetchTableSlots() {
+  PrefetchSlots(SideKeyOf(SideToMove) ^ HashKey.Index);
+  PrefetchPawnSlot(PawnKingKey.Index, SideToMove);
+}
 
 void PrefetchChildSlots(int32_t m) {
   if (m == EndOfListSlot) return;
@@ -76,6 +84,11 @@ void PrefetchChildSlots(int32_t m) {
   uint32_t index = HashKey.Index ^ ZobristIndexTable[13 * e.From + piece] ^ ZobristIndexTable[13 * e.To + piece];
   if (victim != Empty) index ^= ZobristIndexTable[13 * e.To + victim];
   PrefetchSlots(SideKeyOf(-SideToMove) ^ index);
+  uint32_t pawnIndex = PawnKingKey.Index;
+  if (piece == Pawn || piece == -Pawn || piece == King || piece == -King)
+    pawnIndex ^= ZobristIndexTable[13 * e.From + piece] ^ ZobristIndexTable[13 * e.To + piece];
+  if (victim == Pawn || victim == -Pawn) pawnIndex ^= ZobristIndexTable[13 * e.To + victim];
+  PrefetchPawnSlot(pawnIndex, -SideToMove);
 }
 
 int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
