@@ -1,7 +1,9 @@
 // Transposition tables and pawn cache: allocation, replacement, probing.
 #include "hashtable.h"
 
+#include <cassert>
 #include <cstdlib>
+#include <cstring>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -16,6 +18,8 @@
 HashEntry* MainHashTable;
 HashEntry* SecondHashTable;
 PawnCacheEntry* PawnCache;
+uint64_t* MainSlotTaken;
+uint64_t* SecondSlotTaken;
 uint32_t MainHashMask;
 uint32_t SecondHashMask;
 uint32_t PawnCacheMask;
@@ -42,6 +46,15 @@ void* AllocateTableBlock(size_t bytes) {
 }
 
 inline uint32_t SlotIndex() { return SideKeyOf(SideToMove) ^ HashKey.Index; }
+
+inline void MarkSlot(uint64_t* bits, uint32_t index, bool taken) {
+  const uint64_t bit = uint64_t{1} << (index & 63);
+  if (taken) bits[index >> 6] |= bit;
+  else bits[index >> 6] &= ~bit;
+}
+inline void MarkMain(uint32_t index, int32_t bound) { MarkSlot(MainSlotTaken, index, bound >= 1); }
+inline void MarkSecond(uint32_t index, int32_t bound) { MarkSlot(SecondSlotTaken, index, bound >= 0); }
+inline size_t BitWords(uint32_t mask) { return (size_t(mask) + 64) / 64; }
 inline bool HoldsPosition(const HashEntry& e) { return e.Check == HashKey.Check && e.Index == HashKey.Index; }
 
 void EmptyEntries(int32_t fill) {
@@ -54,6 +67,8 @@ void EmptyEntries(int32_t fill) {
     SecondHashTable[i].Bound = int8_t(fill);
     SecondHashTable[i].Depth = -40;
   }
+  std::memset(MainSlotTaken, int8_t(fill) >= 1 ? 0xFF : 0, BitWords(MainHashMask) * sizeof(uint64_t));
+  std::memset(SecondSlotTaken, int8_t(fill) >= 0 ? 0xFF : 0, BitWords(SecondHashMask) * sizeof(uint64_t));
 }
 
 void WriteSlot(HashEntry& slot, int32_t m, int32_t score, int32_t depth, int32_t bound) {
@@ -91,7 +106,14 @@ int32_t AllocateTables(int32_t sizeMB) {
     SecondHashTable = static_cast<HashEntry*>(AllocateTableBlock((secondEntries + 31) * sizeof(HashEntry)));
   if (SecondHashTable != nullptr)
     PawnCache = static_cast<PawnCacheEntry*>(AllocateTableBlock((pawnEntries + 31) * sizeof(PawnCacheEntry)));
-  if (PawnCache == nullptr) return -1;
+  if (PawnCache != nullptr) {
+    MainSlotTaken = static_cast<uint64_t*>(std::malloc(BitWords(MainHashMask) * sizeof(uint64_t)));
+    SecondSlotTaken = static_cast<uint64_t*>(std::malloc(BitWords(SecondHashMask) * sizeof(uint64_t)));
+  }
+  if (MainSlotTaken == nullptr || SecondSlotTaken == nullptr) {
+    FreeTables();  // no half-allocated tables for a failed engine to probe
+    return -1;
+  }
   // The tables hold no defined values until cleared: empty them at once
   // (silently; the "Hash clear" report belongs to requested clears).
   EmptyEntries(-100);
@@ -102,31 +124,46 @@ void FreeTables() {
   std::free(MainHashTable);
   std::free(SecondHashTable);
   std::free(PawnCache);
+  std::free(MainSlotTaken);
+  std::free(SecondSlotTaken);
   MainHashTable = SecondHashTable = nullptr;
   PawnCache = nullptr;
+  MainSlotTaken = SecondSlotTaken = nullptr;
   MainHashMask = SecondHashMask = PawnCacheMask = 0;
 }
 
 void StoreEntry(int32_t m, int32_t score, int32_t depth, int32_t bound) {
   if (MainHashTable == nullptr) return;
   const uint32_t slot = SlotIndex();
-  HashEntry& M = MainHashTable[slot & MainHashMask];
-  if (M.Bound < 1) {
+  const uint32_t main = slot & MainHashMask, second = slot & SecondHashMask;
+  HashEntry& M = MainHashTable[main];
+  assert(IsSlotTaken(MainSlotTaken, main) == (M.Bound >= 1));
+  if (!IsSlotTaken(MainSlotTaken, main)) {
     WriteSlot(M, m, score, depth, bound);
+    MarkMain(main, bound);
     return;
   }
   if (HoldsPosition(M)) {
-    if (depth >= M.Depth) WriteSlot(M, m, score, depth, bound);
+    if (depth >= M.Depth) {
+      WriteSlot(M, m, score, depth, bound);
+      MarkMain(main, bound);
+    }
     return;
   }
-  HashEntry& S = SecondHashTable[slot & SecondHashMask];
-  if (S.Bound < 0) {
+  HashEntry& S = SecondHashTable[second];
+  assert(IsSlotTaken(SecondSlotTaken, second) == (S.Bound >= 0));
+  if (!IsSlotTaken(SecondSlotTaken, second)) {
     S = M;
+    MarkSecond(second, S.Bound);
     WriteSlot(M, m, score, depth, bound);
+    MarkMain(main, bound);
     return;
   }
   if (HoldsPosition(S)) {
-    if (depth >= S.Depth) WriteSlot(S, m, score, depth, bound);
+    if (depth >= S.Depth) {
+      WriteSlot(S, m, score, depth, bound);
+      MarkSecond(second, bound);
+    }
     return;
   }
   // Ages compare as plain numbers 0..255: at age 0 there is no previous age.
@@ -142,6 +179,8 @@ void StoreEntry(int32_t m, int32_t score, int32_t depth, int32_t bound) {
   else if (M.Age > S.Age) target = &S;
   else target = M.Depth < S.Depth ? &M : &S;
   WriteSlot(*target, m, score, depth, bound);
+  if (target == &M) MarkMain(main, bound);
+  else MarkSecond(second, bound);
 }
 
 int32_t ProbeEntry(int32_t alpha, int32_t beta, int32_t depth) {
@@ -149,14 +188,18 @@ int32_t ProbeEntry(int32_t alpha, int32_t beta, int32_t depth) {
   ProbeBeta = beta;
   if (MainHashTable == nullptr) return NoCutoff;
   const uint32_t slot = SlotIndex();
-  const HashEntry& M = MainHashTable[slot & MainHashMask];
+  const uint32_t main = slot & MainHashMask, second = slot & SecondHashMask;
+  assert(IsSlotTaken(MainSlotTaken, main) == (MainHashTable[main].Bound >= 1));
+  if (!IsSlotTaken(MainSlotTaken, main)) return NoCutoff;
+  const HashEntry& M = MainHashTable[main];
   if (M.Bound < 2) return NoCutoff;
   const HashEntry* e;
   if (HoldsPosition(M)) {
     if (M.Depth < depth || M.Side != SideToMove) return NoCutoff;
     e = &M;
   } else {
-    const HashEntry& S = SecondHashTable[slot & SecondHashMask];
+    if (!IsSlotTaken(SecondSlotTaken, second)) return NoCutoff;
+    const HashEntry& S = SecondHashTable[second];
     if (S.Bound < 2 || S.Depth < depth || S.Side != SideToMove || !HoldsPosition(S)) return NoCutoff;
     e = &S;
   }
@@ -176,11 +219,13 @@ void FetchHashMove() {
   HashMoveValid = 0;
   if (MainHashTable == nullptr) return;
   const uint32_t slot = SlotIndex();
-  const HashEntry& M = MainHashTable[slot & MainHashMask];
-  const HashEntry& S = SecondHashTable[slot & SecondHashMask];
+  const uint32_t main = slot & MainHashMask, second = slot & SecondHashMask;
+  const HashEntry& M = MainHashTable[main];
+  const HashEntry& S = SecondHashTable[second];
   const HashEntry* e = nullptr;
-  if (M.Side == SideToMove && M.Bound >= 3 && HoldsPosition(M)) e = &M;
-  else if (S.Side == SideToMove && S.Bound >= 3 && HoldsPosition(S)) e = &S;
+  if (IsSlotTaken(MainSlotTaken, main) && M.Side == SideToMove && M.Bound >= 3 && HoldsPosition(M)) e = &M;
+  else if (IsSlotTaken(SecondSlotTaken, second) && S.Side == SideToMove && S.Bound >= 3 && HoldsPosition(S))
+    e = &S;
   if (e == nullptr) return;
   HashMoveValid = 1;
   HashMove.From = e->From;
@@ -189,7 +234,9 @@ void FetchHashMove() {
 
 void InvalidateEntry() {
   if (MainHashTable == nullptr) return;
-  MainHashTable[SlotIndex() & MainHashMask].Bound = 0;
+  const uint32_t main = SlotIndex() & MainHashMask;
+  MainHashTable[main].Bound = 0;
+  MarkMain(main, 0);
 }
 
 void ClearTables(int32_t fill) {

@@ -31,7 +31,11 @@ struct PawnCacheEntry {
   SquareSet BlackWeak;
   int16_t PawnScore;
   int8_t Tag;  // 0 empty; +-2 middlegame entry; +-1 endgame entry
+  int8_t Unused[5];
 };
+// One entry per 64-byte cache line (the blocks are line-aligned), so that a
+// lookup waits for one memory load, not two.
+static_assert(sizeof(PawnCacheEntry) == 64, "a pawn cache entry fills one cache line");
 
 extern HashEntry* MainHashTable;
 extern HashEntry* SecondHashTable;
@@ -39,6 +43,15 @@ extern PawnCacheEntry* PawnCache;
 extern uint32_t MainHashMask;
 extern uint32_t SecondHashMask;
 extern uint32_t PawnCacheMask;
+
+// One bit per slot of each table, set while the slot is taken: a main slot
+// with a bound of 1 or more, a second slot with a bound of 0 or more (below
+// that the slot counts as free). The two bit sets are small enough to stay
+// in the cache, so the many probes and stores that meet a free slot answer
+// without waiting for the slot's memory.
+extern uint64_t* MainSlotTaken;
+extern uint64_t* SecondSlotTaken;
+inline bool IsSlotTaken(const uint64_t* bits, uint32_t index) { return (bits[index >> 6] >> (index & 63)) & 1; }
 
 extern uint8_t TableAge;
 extern int32_t ProbeAlpha;

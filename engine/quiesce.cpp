@@ -50,8 +50,10 @@ int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth) {
   ListStart[Ply + 1] = MoveListTop = ListStart[Ply] + GeneratedCount;
 
   int32_t picked = 0;
-  for (int32_t m = PickNextMove(picked); m != EndOfListSlot; m = PickNextMove(picked)) {
+  for (int32_t m = PickNextMove(picked), next; m != EndOfListSlot; m = next) {
     ++picked;
+    next = PickNextMove(picked);  // see Search: its slots load while m is searched
+    PrefetchChildSlots(next);
     MakeMove(m);
     const int32_t v = -Quiesce(-beta, -alpha, depth - 1);
     UnmakeMove(m);

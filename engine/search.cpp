@@ -46,14 +46,49 @@ inline bool RecapturedBalance() {
   return balance == MaterialBalance[Ply - 2] || (Ply >= 4 && balance == MaterialBalance[Ply - 4]);
 }
 
+// Per ply: the first entry of the move list that may still be unpicked.
+int32_t PickCursor[PlyLimit];
+
 inline bool NoPawnsOnBoard() { return PawnCount[WhiteIndex] == 0 && PawnCount[BlackIndex] == 0; }
 
 }  // namespace
 
+namespace {
+
+// Free slots are answered from their bits alone: only taken ones are loaded.
+inline void PrefetchSlots(uint32_t slot) {
+  if (IsSlotTaken(MainSlotTaken, slot & MainHashMask)) {
+    __builtin_prefetch(&MainHashTable[slot & MainHashMask]);
+    if (IsSlotTaken(SecondSlotTaken, slot & SecondHashMask))
+      __builtin_prefetch(&SecondHashTable[slot & SecondHashMask]);
+  }
+}
+
+}  // namespace
+
+// The pawn cache entry that the evaluation of a node will look up.
+inline void PrefetchPawnSlot(uint32_t pawnIndex, int32_t side) {
+  __builtin_prefetch(&PawnCache[(pawnIndex ^ SideKeyOf(side)) & PawnCacheMask]);
+}
+
 void PrefetchTableSlots() {
-  const uint32_t slot = SideKeyOf(SideToMove) ^ HashKey.Index;
-  __builtin_prefetch(&MainHashTable[slot & MainHashMask]);
-  __builtin_prefetch(&SecondHashTable[slot & SecondHashMask]);
+  PrefetchSlots(SideKeyOf(SideToMove) ^ HashKey.Index);
+  PrefetchPawnSlot(PawnKingKey.Index, SideToMove);
+}
+
+void PrefetchChildSlots(int32_t m) {
+  if (m == EndOfListSlot) return;
+  const MoveEntry& e = MoveList[m];
+  const int32_t piece = SearchBoard[e.From];
+  const int32_t victim = SearchBoard[e.To];
+  uint32_t index = HashKey.Index ^ ZobristIndexTable[13 * e.From + piece] ^ ZobristIndexTable[13 * e.To + piece];
+  if (victim != Empty) index ^= ZobristIndexTable[13 * e.To + victim];
+  PrefetchSlots(SideKeyOf(-SideToMove) ^ index);
+  uint32_t pawnIndex = PawnKingKey.Index;
+  if (piece == Pawn || piece == -Pawn || piece == King || piece == -King)
+    pawnIndex ^= ZobristIndexTable[13 * e.From + piece] ^ ZobristIndexTable[13 * e.To + piece];
+  if (victim == Pawn || victim == -Pawn) pawnIndex ^= ZobristIndexTable[13 * e.To + victim];
+  PrefetchPawnSlot(pawnIndex, -SideToMove);
 }
 
 int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
@@ -176,8 +211,12 @@ int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
   int32_t picked = 0;
   int32_t bestMove = -1;
   int32_t bound = BoundUpper;
-  for (int32_t m = PickNextMove(picked); m != EndOfListSlot; m = PickNextMove(picked)) {
+  for (int32_t m = PickNextMove(picked), next; m != EndOfListSlot; m = next) {
     ++picked;
+    // The order of the picks is fixed by the scores given at generation, so
+    // the next move is known now and its slots load while m is searched.
+    next = PickNextMove(picked);
+    PrefetchChildSlots(next);
     MakeMove(m);
     int32_t v;
     if (NullMoveDepth <= 0 && RepeatsEarlierPosition()) {
@@ -228,25 +267,23 @@ int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension) {
 }
 
 int32_t PickNextMove(int32_t picked) {
-  const int32_t start = ListStart[Ply];
+  // Entries before the ply's cursor are all picked: no scan looks at them again.
+  if (picked == 0) PickCursor[Ply] = ListStart[Ply];
+  int32_t& cursor = PickCursor[Ply];
   const int32_t end = ListStart[Ply + 1];
+  while (cursor < end && MoveList[cursor].Score == PickedScore) ++cursor;
   int32_t taken = EndOfListSlot;
   if (picked <= 9) {
     int32_t bestScore = PickedScore;
-    for (int32_t i = start; i < end; ++i) {
+    for (int32_t i = cursor; i < end; ++i) {
       const int32_t s = MoveList[i].Score;
       if (s > bestScore) {
         bestScore = s;
         taken = i;
       }
     }
-  } else {
-    for (int32_t i = start; i < end; ++i) {
-      if (MoveList[i].Score != PickedScore) {
-        taken = i;
-        break;
-      }
-    }
+  } else if (cursor < end) {
+    taken = cursor;
   }
   MoveList[taken].Score = PickedScore;
   return taken;

@@ -18,9 +18,14 @@ extern int32_t NullMoveDepth;                 // null moves on the current path
 extern int32_t ThreatExtensions[PlyLimit];    // mate-threat extensions granted on the path
 extern int32_t ExtensionCeiling;              // ply + depth above it: no extension
 
-// Starts loading the table slots of the current position, so that the probe
-// finds them in the cache after the node's first tests.
+// Starts loading the table slots and the pawn cache entry of the current
+// position, so that the probe finds them in the cache after the node's first
+// tests.
 void PrefetchTableSlots();
+// The same for the position after move m of the current node, from its
+// from- and to-squares (castling, en passant and promotion are not followed:
+// a wrong guess costs only the load).
+void PrefetchChildSlots(int32_t m);
 
 int32_t Search(int32_t alpha, int32_t beta, int32_t depth, int32_t extension);
 int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth);

@@ -18,6 +18,7 @@ TEST(SearchTool, PrintsEveryReportAndTheBestMoveLast) {
   EXPECT_NE(out.find("ShowDepth 1 0\n"), std::string::npos);
   EXPECT_NE(out.find("ShowMove \""), std::string::npos);
   EXPECT_NE(out.find("ShowNodes "), std::string::npos);
+  EXPECT_NE(out.find("\nall nodes "), std::string::npos);
   const size_t mainline = out.rfind("ShowMainline \"");
   ASSERT_NE(mainline, std::string::npos);
   const std::string first = out.substr(mainline + 14, out.find(' ', mainline + 14) - mainline - 14);

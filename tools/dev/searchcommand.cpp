@@ -11,10 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include <time.h>
+
 #include "command.h"
 #include "engine/api.h"
 #include "engine/board.h"
 #include "engine/playable.h"
+#include "engine/search.h"
 
 namespace {
 
@@ -38,6 +41,12 @@ int32_t OBRANTULE_CALL PrintMainline(const char* line, int32_t score) {
   return 0;
 }
 int32_t OBRANTULE_CALL IgnoreText(const char*) { return 0; }
+
+double ProcessCpuSeconds() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
 
 int Usage() {
   std::fprintf(stderr,
@@ -176,10 +185,15 @@ int SearchCommand(int argc, char** argv) {
       });
       break;
   }
+  const double cpuBefore = ProcessCpuSeconds();
   ObrantuleAnalyse(control == Infinite ? 1 : 0);
+  const double cpuSeconds = ProcessCpuSeconds() - cpuBefore;
   done.store(1);
   if (stopper.joinable()) stopper.join();
 
+  // Every node searched (the reports carry only the count a host sees) and
+  // the processor time of the search, for speed comparisons.
+  std::printf("all nodes %lld cpu %.3f s\n", (long long)uint32_t(NodeCount), cpuSeconds);
   const std::string best = LastMainline.substr(0, LastMainline.find(' '));
   std::printf("bestmove %s\n", best.empty() ? "(none)" : best.c_str());
   ObrantuleQuit();
