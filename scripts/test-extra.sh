@@ -21,7 +21,7 @@ fuzz_build() {
 
 if command -v clang++ >/dev/null; then
   step "DATACOMP fuzzing (${fuzz_seconds}s)"
-  fuzz_build datacomp-fuzz fuzz/datacomp_fuzz.cpp adapter/tablebase/datacomp_*.cpp tools/datacomp/*.cpp
+  fuzz_build datacomp-fuzz fuzz/datacomp_fuzz.cpp adapter/tablebase/datacomp_*.cpp adapter/tablebase/table_file.cpp tools/datacomp/*.cpp
   mkdir -p build-fuzz/datacomp-corpus
   if ! build-fuzz/datacomp-fuzz -max_total_time="$fuzz_seconds" \
       build-fuzz/datacomp-corpus fuzz/corpus/datacomp >build-fuzz/datacomp-fuzz.log 2>&1; then

@@ -31,20 +31,6 @@ inline void CopyFast(uint8_t* dst, uint32_t distance, uint32_t length) {
   }
 }
 
-inline uint64_t LoadBig64(const uint8_t* bytes) {
-  uint64_t word;
-  std::memcpy(&word, bytes, 8);
-#if defined(__GNUC__) || defined(__clang__)
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-#else
-  word = 0;
-  for (int i = 0; i < 8; i++) word = (word << 8) | bytes[i];
-#endif
-  return word;
-}
-
 }  // namespace
 
 int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const uint8_t* input,
@@ -59,62 +45,32 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
   assert(header->Symbols.PrimaryBits == static_cast<int32_t>(kDatacompPrimaryBits));
 
   const int16_t* primary = header->Symbols.Primary;
-  const int16_t* tree = header->Symbols.Tree;
   const uint32_t* distances = header->Distances;
-  const uint64_t inputBits = static_cast<uint64_t>(inputLength) * 8;
 
-  // Bit window: next bits at the top, count valid bits.
-  uint64_t window = 0;
-  uint32_t count = 0;
-  size_t inPos = 0;
+  BitReader reader;
+  BitReaderStart(&reader, input, inputLength);
   uint32_t outPos = 0;
 
   while (outPos < outLength) {
-    if (inPos + 8 <= inputLength) {
-      window |= LoadBig64(input + inPos) >> count;
-      inPos += (63 - count) >> 3;
-      count |= 56;
+    if (BitReaderCanLoadWord(&reader)) {
+      BitReaderRefillWord(&reader);
     } else {
       // Near the end the stream continues with zero bits; using any of them
       // means the block is damaged.
-      if (static_cast<uint64_t>(inPos) * 8 - count > inputBits) return kDatacompErrorBlockStream;
-      while (count <= 56) {
-        uint64_t byte = inPos < inputLength ? input[inPos] : 0;
-        window |= byte << (56 - count);
-        inPos++;
-        count += 8;
-      }
+      if (BitReaderOverrun(&reader)) return kDatacompErrorBlockStream;
+      BitReaderRefillBytes(&reader);
     }
 
     // A symbol takes at most 31 bits and its extra length bits at most 17:
     // one refill covers both.
-    int32_t entry = primary[window >> (64 - kDatacompPrimaryBits)];
-    uint32_t symbol;
-    if (entry >= 0) {
-      uint32_t length = static_cast<uint32_t>(entry) & 31u;
-      window <<= length;
-      count -= length;
-      symbol = static_cast<uint32_t>(entry) >> 5;
-    } else {
-      window <<= kDatacompPrimaryBits;
-      count -= kDatacompPrimaryBits;
-      do {
-        entry = tree[2 * -entry + static_cast<int32_t>(window >> 63)];
-        window <<= 1;
-        count -= 1;
-      } while (entry < 0);
-      symbol = static_cast<uint32_t>(entry);
-    }
-
+    uint32_t symbol = DecodeSymbolWith(&reader, &header->Symbols, kDatacompPrimaryBits);
     if (symbol < kDatacompLiteralCount) {
       output[outPos++] = static_cast<uint8_t>(symbol);
       // Literals often come in pairs: a second one from the primary table
       // (at most 13 bits; at least 25 are left) needs no refill.
-      int32_t next = primary[window >> (64 - kDatacompPrimaryBits)];
+      int32_t next = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
       if (next >= 0 && (next >> 5) < static_cast<int32_t>(kDatacompLiteralCount) && outPos < outLength) {
-        uint32_t length = static_cast<uint32_t>(next) & 31u;
-        window <<= length;
-        count -= length;
+        BitReaderSkip(&reader, static_cast<uint32_t>(next) & 31u);
         output[outPos++] = static_cast<uint8_t>(next >> 5);
       }
       continue;
@@ -127,9 +83,7 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
       copyLength = lengthCode + 1;
     } else {
       uint32_t k = lengthCode - 14;
-      copyLength = (1u << k) + 14 + static_cast<uint32_t>(window >> (64 - k));
-      window <<= k;
-      count -= k;
+      copyLength = (1u << k) + 14 + BitReaderTake(&reader, k);
     }
     uint32_t distance = distances[value >> 5];
     if (distance == 0 || distance > outPos) return kDatacompErrorCopyDistance;
@@ -144,7 +98,7 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
     }
     outPos += copyLength;
   }
-  if (static_cast<uint64_t>(inPos) * 8 - count > inputBits) return kDatacompErrorBlockStream;
+  if (BitReaderOverrun(&reader)) return kDatacompErrorBlockStream;
   return kDatacompOk;
 }
 
