@@ -9,25 +9,45 @@
 
 namespace {
 
+// Literal entries of the primary table: symbols below 256 with their length.
+constexpr int32_t kLiteralEntryLimit = static_cast<int32_t>(kDatacompLiteralCount * 32);
+
+// Period of an overlapping copy once its first eight bytes are out: the
+// smallest multiple of the distance that is at least 8 (distances 1..7).
+constexpr uint8_t kShortPeriod[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+
 // Copies length bytes from distance bytes back, in increasing order so that a
-// copy overlapping its own output repeats the pattern. Fast paths move whole
-// chunks and may write up to 15 bytes past the copy; the caller only takes
-// them when the block has that room left.
+// copy overlapping its own output repeats the pattern. It moves whole chunks
+// and may write up to 15 bytes past the copy; the caller only takes it when
+// the block has that room left.
 inline void CopyFast(uint8_t* dst, uint32_t distance, uint32_t length) {
   const uint8_t* src = dst - distance;
-  if (distance >= 16) {
-    for (uint32_t i = 0; i < length; i += 16) std::memcpy(dst + i, src + i, 16);
-  } else if (distance == 1) {
-    std::memset(dst, src[0], length);
+  if (length <= 8 && distance >= length) {
+    // The common short copy: one word. Bytes of the word past the copy may
+    // come from the copy's own unwritten output; they are written over later.
+    uint64_t word;
+    std::memcpy(&word, src, 8);
+    std::memcpy(dst, &word, 8);
+  } else if (distance >= 16) {
+    uint32_t i = 0;
+    do {
+      std::memcpy(dst + i, src + i, 16);
+      i += 16;
+    } while (i < length);
   } else if (distance >= 8) {
-    for (uint32_t i = 0; i < length; i += 8) std::memcpy(dst + i, src + i, 8);
+    uint32_t i = 0;
+    do {
+      std::memcpy(dst + i, src + i, 8);
+      i += 8;
+    } while (i < length);
+  } else if (distance == 1) {
+    std::memset(dst, src[0], length < 16 ? 16 : length);
   } else {
     // Short period: after eight single bytes the output repeats with a period
     // that is a multiple of the distance and at least 8, so chunks work again.
-    uint32_t i = 0;
-    for (; i < 8 && i < length; i++) dst[i] = src[i];
-    uint32_t period = distance * ((8 + distance - 1) / distance);
-    for (; i < length; i += 8) std::memcpy(dst + i, dst + i - period, 8);
+    for (uint32_t i = 0; i < 8; i++) dst[i] = src[i];
+    const uint32_t period = kShortPeriod[distance];
+    for (uint32_t i = 8; i < length; i += 8) std::memcpy(dst + i, dst + i - period, 8);
   }
 }
 
@@ -62,17 +82,23 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
     }
 
     // A symbol takes at most 31 bits and its extra length bits at most 17:
-    // one refill covers both.
+    // one refill covers both. It also covers four literals of primary-table
+    // codes (at most 13 bits each), the common case in table data.
+    int32_t entry = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
+    if (static_cast<uint32_t>(entry) < static_cast<uint32_t>(kLiteralEntryLimit)) {
+      BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
+      output[outPos++] = static_cast<uint8_t>(entry >> 5);
+      for (int32_t more = 0; more < 3 && outPos < outLength; more++) {
+        entry = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
+        if (static_cast<uint32_t>(entry) >= static_cast<uint32_t>(kLiteralEntryLimit)) break;
+        BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
+        output[outPos++] = static_cast<uint8_t>(entry >> 5);
+      }
+      continue;
+    }
     uint32_t symbol = DecodeSymbolWith(&reader, &header->Symbols, kDatacompPrimaryBits);
     if (symbol < kDatacompLiteralCount) {
       output[outPos++] = static_cast<uint8_t>(symbol);
-      // Literals often come in pairs: a second one from the primary table
-      // (at most 13 bits; at least 25 are left) needs no refill.
-      int32_t next = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
-      if (next >= 0 && (next >> 5) < static_cast<int32_t>(kDatacompLiteralCount) && outPos < outLength) {
-        BitReaderSkip(&reader, static_cast<uint32_t>(next) & 31u);
-        output[outPos++] = static_cast<uint8_t>(next >> 5);
-      }
       continue;
     }
 
