@@ -15,6 +15,10 @@ constexpr int32_t kLiteralEntryLimit = static_cast<int32_t>(kDatacompLiteralCoun
 // Period of an overlapping copy once its first eight bytes are out: the
 // smallest multiple of the distance that is at least 8 (distances 1..7).
 constexpr uint8_t kShortPeriod[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+// Where bytes 4..7 of such a copy can be read once bytes 0..3 are out: an
+// offset x from the source with x = 4 (mod distance), so that the bytes
+// repeat the right ones, and x <= distance, so that all four are written.
+constexpr uint8_t kSecondHalfSource[8] = {0, 0, 0, 1, 0, 4, 4, 4};
 
 // Copies length bytes from distance bytes back, in increasing order so that a
 // copy overlapping its own output repeats the pattern. It moves whole chunks
@@ -43,9 +47,17 @@ inline void CopyFast(uint8_t* dst, uint32_t distance, uint32_t length) {
   } else if (distance == 1) {
     std::memset(dst, src[0], length < 16 ? 16 : length);
   } else {
-    // Short period: after eight single bytes the output repeats with a period
-    // that is a multiple of the distance and at least 8, so chunks work again.
-    for (uint32_t i = 0; i < 8; i++) dst[i] = src[i];
+    // Short period: the first eight bytes as four single bytes and a word
+    // read from bytes already written; after that the output repeats with a
+    // period that is a multiple of the distance and at least 8, so chunks
+    // work again.
+    dst[0] = src[0];
+    dst[1] = src[1];
+    dst[2] = src[2];
+    dst[3] = src[3];
+    uint32_t half;
+    std::memcpy(&half, src + kSecondHalfSource[distance], 4);
+    std::memcpy(dst + 4, &half, 4);
     const uint32_t period = kShortPeriod[distance];
     for (uint32_t i = 8; i < length; i += 8) std::memcpy(dst + i, dst + i - period, 8);
   }

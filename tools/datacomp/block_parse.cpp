@@ -3,8 +3,7 @@
 //
 // With only 24 distances every match is found by run counting: the run of
 // distance j at position i is how many bytes from i on repeat the bytes
-// distances[j] earlier. A copy may take the whole run or end at the longest
-// length of a cheaper length code.
+// distances[j] earlier.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -38,8 +37,8 @@ LengthCodeTable MakeLengthCodeTable() {
 
 const LengthCodeTable kLengthCodes = MakeLengthCodeTable();
 
-// Copy lengths 15, 17, 21, ... below the block size.
-constexpr uint32_t kMaxSteps = 16;
+// Copy lengths 2..14 and 15, 17, 21, ... below the block size.
+constexpr uint32_t kMaxSteps = 32;
 
 }  // namespace
 
@@ -53,13 +52,16 @@ void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[
   scratch.Length.resize(stride);
   scratch.Distance.resize(stride);
 
-  // Copies shorter than their run end where a length code runs out, so that
-  // each candidate is the longest copy for its price: 15, 17, 21, 29, ...
-  // The price of such a length depends on the distance only through its
-  // symbol, so each length is priced once per position, by the cheapest
-  // distance whose run reaches past it.
+  // Copies shorter than their run: every length up to 14 (each has its own
+  // symbol; cutting a copy short lets a better one start earlier), and from
+  // 15 on the lengths where a length code runs out, so that each candidate
+  // is the longest copy for its price: 15, 17, 21, 29, ... The price of such
+  // a length depends on the distance only through its symbol, so each length
+  // is priced once per position, by the cheapest distance whose run reaches
+  // past it.
   uint32_t steps[kMaxSteps];
   uint32_t stepCount = 0;
+  for (uint32_t copy = 2; copy < 15 && copy < length; copy++) steps[stepCount++] = copy;
   for (uint32_t copy = 15; copy < length; copy = 2 * (copy - 13) + 13) steps[stepCount++] = copy;
   // Per length, the distances by increasing price of that length.
   uint32_t stepCost[kMaxSteps][kDatacompDistanceCount];
