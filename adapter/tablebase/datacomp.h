@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 #include "datacomp_bits.h"
@@ -115,18 +114,22 @@ int32_t ReadCodeLengths(BitReader* reader, uint8_t* lengths, uint32_t count);
 int32_t BuildDecodeTable(const uint8_t* lengths, uint32_t count, uint32_t primaryBits,
                          PrefixDecodeTable* table);
 // Decodes one symbol; the reader must hold at least 31 bits (BitReaderRefill).
-inline uint32_t DecodeSymbol(BitReader* reader, const PrefixDecodeTable* table) {
-  int32_t entry = table->Primary[BitReaderPeek(reader, table->PrimaryBits)];
+// primaryBits is the table's own; callers that know it pass it as a constant.
+inline uint32_t DecodeSymbolWith(BitReader* reader, const PrefixDecodeTable* table, uint32_t primaryBits) {
+  int32_t entry = table->Primary[BitReaderPeek(reader, primaryBits)];
   if (entry >= 0) {
     BitReaderSkip(reader, static_cast<uint32_t>(entry) & 31u);
     return static_cast<uint32_t>(entry) >> 5;
   }
-  BitReaderSkip(reader, table->PrimaryBits);
+  BitReaderSkip(reader, primaryBits);
   do {
     entry = table->Tree[2 * -entry + static_cast<int32_t>(BitReaderPeek(reader, 1))];
     BitReaderSkip(reader, 1);
   } while (entry < 0);
   return static_cast<uint32_t>(entry);
+}
+inline uint32_t DecodeSymbol(BitReader* reader, const PrefixDecodeTable* table) {
+  return DecodeSymbolWith(reader, table, static_cast<uint32_t>(table->PrimaryBits));
 }
 
 // Header reading in two steps, for callers that read the file themselves:
@@ -158,8 +161,10 @@ int32_t DecodeBlock(const BlockDecoder* decoder, const CompressedHeader* header,
 int32_t ExtractBlock(const CompressedHeader* header, const uint8_t* file, uint64_t fileLength,
                      uint32_t block, uint8_t* output, uint32_t capacity);
 
-// Stream-based forms (datacomp_file.cpp): read the header of an open file;
-// read block i into the work area and decode it into output.
-int32_t ReadCompressedHeader(std::FILE* file, CompressedHeader* header);
-int32_t ReadCompressedBlock(BlockDecoder* decoder, const CompressedHeader* header, std::FILE* file,
+// File forms through the prober's file layer (datacomp_file.cpp): read and
+// check the header of an open table file; read block i into the work area
+// and decode it into output.
+struct TableFile;
+int32_t ReadCompressedHeader(TableFile* file, CompressedHeader* header);
+int32_t ReadCompressedBlock(BlockDecoder* decoder, const CompressedHeader* header, TableFile* file,
                             uint32_t block, uint8_t* output, uint32_t capacity);

@@ -1,4 +1,5 @@
-// Big-endian bit stream reader, most significant bit first.
+// Big-endian bit stream reader, most significant bit first: the one reader of
+// every DATACOMP bit stream (header fields, code lengths, blocks).
 //
 // The window holds the next bits at its top. Refills never read outside the
 // given bytes: past their end the stream continues with zero bits, and the
@@ -25,33 +26,46 @@ inline void BitReaderStart(BitReader* reader, const uint8_t* bytes, size_t lengt
   reader->Count = 0;
 }
 
-// Tops the window up to at least 56 bits.
-inline void BitReaderRefill(BitReader* reader) {
-  if (reader->Position + 8 <= reader->Length) {
-    uint64_t word;
-    std::memcpy(&word, reader->Bytes + reader->Position, 8);
-#if defined(__GNUC__) || defined(__clang__)
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    word = __builtin_bswap64(word);
-#endif
+inline uint64_t LoadBig64(const uint8_t* bytes) {
+  uint64_t word;
+  std::memcpy(&word, bytes, 8);
+#if (defined(__GNUC__) || defined(__clang__)) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  return __builtin_bswap64(word);
+#elif (defined(__GNUC__) || defined(__clang__)) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  return word;
 #else
-    {
-      const uint8_t* b = reader->Bytes + reader->Position;
-      word = 0;
-      for (int i = 0; i < 8; i++) word = (word << 8) | b[i];
-    }
+  word = 0;
+  for (int i = 0; i < 8; i++) word = (word << 8) | bytes[i];
+  return word;
 #endif
-    reader->Window |= word >> reader->Count;
-    reader->Position += (63 - reader->Count) >> 3;
-    reader->Count |= 56;
-    return;
-  }
+}
+
+// True while a whole 8-byte load fits in the bytes: the fast refill applies.
+inline bool BitReaderCanLoadWord(const BitReader* reader) { return reader->Position + 8 <= reader->Length; }
+
+// Tops the window up to at least 56 bits with one load (BitReaderCanLoadWord).
+inline void BitReaderRefillWord(BitReader* reader) {
+  reader->Window |= LoadBig64(reader->Bytes + reader->Position) >> reader->Count;
+  reader->Position += (63 - reader->Count) >> 3;
+  reader->Count |= 56;
+}
+
+// Tops the window up to at least 56 bits byte by byte, zeros past the end.
+inline void BitReaderRefillBytes(BitReader* reader) {
   while (reader->Count <= 56) {
     uint64_t byte = reader->Position < reader->Length ? reader->Bytes[reader->Position] : 0;
     reader->Window |= byte << (56 - reader->Count);
     reader->Position++;
     reader->Count += 8;
   }
+}
+
+// Tops the window up to at least 56 bits.
+inline void BitReaderRefill(BitReader* reader) {
+  if (BitReaderCanLoadWord(reader))
+    BitReaderRefillWord(reader);
+  else
+    BitReaderRefillBytes(reader);
 }
 
 // The next n bits (n <= 32, and no more than the window holds).

@@ -9,40 +9,58 @@
 
 namespace {
 
+// Literal entries of the primary table: symbols below 256 with their length.
+constexpr int32_t kLiteralEntryLimit = static_cast<int32_t>(kDatacompLiteralCount * 32);
+
+// Period of an overlapping copy once its first eight bytes are out: the
+// smallest multiple of the distance that is at least 8 (distances 1..7).
+constexpr uint8_t kShortPeriod[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+// Where bytes 4..7 of such a copy can be read once bytes 0..3 are out: an
+// offset x from the source with x = 4 (mod distance), so that the bytes
+// repeat the right ones, and x <= distance, so that all four are written.
+constexpr uint8_t kSecondHalfSource[8] = {0, 0, 0, 1, 0, 4, 4, 4};
+
 // Copies length bytes from distance bytes back, in increasing order so that a
-// copy overlapping its own output repeats the pattern. Fast paths move whole
-// chunks and may write up to 15 bytes past the copy; the caller only takes
-// them when the block has that room left.
+// copy overlapping its own output repeats the pattern. It moves whole chunks
+// and may write up to 15 bytes past the copy; the caller only takes it when
+// the block has that room left.
 inline void CopyFast(uint8_t* dst, uint32_t distance, uint32_t length) {
   const uint8_t* src = dst - distance;
-  if (distance >= 16) {
-    for (uint32_t i = 0; i < length; i += 16) std::memcpy(dst + i, src + i, 16);
-  } else if (distance == 1) {
-    std::memset(dst, src[0], length);
-  } else if (distance >= 8) {
-    for (uint32_t i = 0; i < length; i += 8) std::memcpy(dst + i, src + i, 8);
-  } else {
-    // Short period: after eight single bytes the output repeats with a period
-    // that is a multiple of the distance and at least 8, so chunks work again.
+  if (length <= 8 && distance >= length) {
+    // The common short copy: one word. Bytes of the word past the copy may
+    // come from the copy's own unwritten output; they are written over later.
+    uint64_t word;
+    std::memcpy(&word, src, 8);
+    std::memcpy(dst, &word, 8);
+  } else if (distance >= 16) {
     uint32_t i = 0;
-    for (; i < 8 && i < length; i++) dst[i] = src[i];
-    uint32_t period = distance * ((8 + distance - 1) / distance);
-    for (; i < length; i += 8) std::memcpy(dst + i, dst + i - period, 8);
+    do {
+      std::memcpy(dst + i, src + i, 16);
+      i += 16;
+    } while (i < length);
+  } else if (distance >= 8) {
+    uint32_t i = 0;
+    do {
+      std::memcpy(dst + i, src + i, 8);
+      i += 8;
+    } while (i < length);
+  } else if (distance == 1) {
+    std::memset(dst, src[0], length < 16 ? 16 : length);
+  } else {
+    // Short period: the first eight bytes as four single bytes and a word
+    // read from bytes already written; after that the output repeats with a
+    // period that is a multiple of the distance and at least 8, so chunks
+    // work again.
+    dst[0] = src[0];
+    dst[1] = src[1];
+    dst[2] = src[2];
+    dst[3] = src[3];
+    uint32_t half;
+    std::memcpy(&half, src + kSecondHalfSource[distance], 4);
+    std::memcpy(dst + 4, &half, 4);
+    const uint32_t period = kShortPeriod[distance];
+    for (uint32_t i = 8; i < length; i += 8) std::memcpy(dst + i, dst + i - period, 8);
   }
-}
-
-inline uint64_t LoadBig64(const uint8_t* bytes) {
-  uint64_t word;
-  std::memcpy(&word, bytes, 8);
-#if defined(__GNUC__) || defined(__clang__)
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-#else
-  word = 0;
-  for (int i = 0; i < 8; i++) word = (word << 8) | bytes[i];
-#endif
-  return word;
 }
 
 }  // namespace
@@ -59,64 +77,40 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
   assert(header->Symbols.PrimaryBits == static_cast<int32_t>(kDatacompPrimaryBits));
 
   const int16_t* primary = header->Symbols.Primary;
-  const int16_t* tree = header->Symbols.Tree;
   const uint32_t* distances = header->Distances;
-  const uint64_t inputBits = static_cast<uint64_t>(inputLength) * 8;
 
-  // Bit window: next bits at the top, count valid bits.
-  uint64_t window = 0;
-  uint32_t count = 0;
-  size_t inPos = 0;
+  BitReader reader;
+  BitReaderStart(&reader, input, inputLength);
   uint32_t outPos = 0;
 
   while (outPos < outLength) {
-    if (inPos + 8 <= inputLength) {
-      window |= LoadBig64(input + inPos) >> count;
-      inPos += (63 - count) >> 3;
-      count |= 56;
+    if (BitReaderCanLoadWord(&reader)) {
+      BitReaderRefillWord(&reader);
     } else {
       // Near the end the stream continues with zero bits; using any of them
       // means the block is damaged.
-      if (static_cast<uint64_t>(inPos) * 8 - count > inputBits) return kDatacompErrorBlockStream;
-      while (count <= 56) {
-        uint64_t byte = inPos < inputLength ? input[inPos] : 0;
-        window |= byte << (56 - count);
-        inPos++;
-        count += 8;
-      }
+      if (BitReaderOverrun(&reader)) return kDatacompErrorBlockStream;
+      BitReaderRefillBytes(&reader);
     }
 
     // A symbol takes at most 31 bits and its extra length bits at most 17:
-    // one refill covers both.
-    int32_t entry = primary[window >> (64 - kDatacompPrimaryBits)];
-    uint32_t symbol;
-    if (entry >= 0) {
-      uint32_t length = static_cast<uint32_t>(entry) & 31u;
-      window <<= length;
-      count -= length;
-      symbol = static_cast<uint32_t>(entry) >> 5;
-    } else {
-      window <<= kDatacompPrimaryBits;
-      count -= kDatacompPrimaryBits;
-      do {
-        entry = tree[2 * -entry + static_cast<int32_t>(window >> 63)];
-        window <<= 1;
-        count -= 1;
-      } while (entry < 0);
-      symbol = static_cast<uint32_t>(entry);
+    // one refill covers both. It also covers four literals of primary-table
+    // codes (at most 13 bits each), the common case in table data.
+    int32_t entry = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
+    if (static_cast<uint32_t>(entry) < static_cast<uint32_t>(kLiteralEntryLimit)) {
+      BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
+      output[outPos++] = static_cast<uint8_t>(entry >> 5);
+      for (int32_t more = 0; more < 3 && outPos < outLength; more++) {
+        entry = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
+        if (static_cast<uint32_t>(entry) >= static_cast<uint32_t>(kLiteralEntryLimit)) break;
+        BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
+        output[outPos++] = static_cast<uint8_t>(entry >> 5);
+      }
+      continue;
     }
-
+    uint32_t symbol = DecodeSymbolWith(&reader, &header->Symbols, kDatacompPrimaryBits);
     if (symbol < kDatacompLiteralCount) {
       output[outPos++] = static_cast<uint8_t>(symbol);
-      // Literals often come in pairs: a second one from the primary table
-      // (at most 13 bits; at least 25 are left) needs no refill.
-      int32_t next = primary[window >> (64 - kDatacompPrimaryBits)];
-      if (next >= 0 && (next >> 5) < static_cast<int32_t>(kDatacompLiteralCount) && outPos < outLength) {
-        uint32_t length = static_cast<uint32_t>(next) & 31u;
-        window <<= length;
-        count -= length;
-        output[outPos++] = static_cast<uint8_t>(next >> 5);
-      }
       continue;
     }
 
@@ -127,9 +121,7 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
       copyLength = lengthCode + 1;
     } else {
       uint32_t k = lengthCode - 14;
-      copyLength = (1u << k) + 14 + static_cast<uint32_t>(window >> (64 - k));
-      window <<= k;
-      count -= k;
+      copyLength = (1u << k) + 14 + BitReaderTake(&reader, k);
     }
     uint32_t distance = distances[value >> 5];
     if (distance == 0 || distance > outPos) return kDatacompErrorCopyDistance;
@@ -144,7 +136,7 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
     }
     outPos += copyLength;
   }
-  if (static_cast<uint64_t>(inPos) * 8 - count > inputBits) return kDatacompErrorBlockStream;
+  if (BitReaderOverrun(&reader)) return kDatacompErrorBlockStream;
   return kDatacompOk;
 }
 

@@ -76,20 +76,9 @@ static std::string TablePath(const char* directory, const char* name) {
 // in entries, or -1 when the file is no table of 8192-entry blocks.
 static int64_t CompressedLength(TableFile* file, CompressedHeader** header) {
   *header = nullptr;
-  int64_t fileLength = TableFileLength(file);
-  uint8_t fixed[kDatacompFixedHeaderLength];
-  uint32_t headerLength = 0;
-  if (fileLength < 0 || TableFileRead(file, fixed, sizeof fixed) != static_cast<int64_t>(sizeof fixed) ||
-      CompressedHeaderLength(fixed, sizeof fixed, static_cast<uint64_t>(fileLength), &headerLength) != kDatacompOk)
-    return -1;
-  uint8_t* bytes = new (std::nothrow) uint8_t[headerLength];
   CompressedHeader* decoded = new (std::nothrow) CompressedHeader;
-  bool ok = bytes && decoded && TableFileSeek(file, 0) == 0 &&
-            TableFileRead(file, bytes, headerLength) == static_cast<int64_t>(headerLength) &&
-            ParseCompressedHeader(bytes, headerLength, static_cast<uint64_t>(fileLength), decoded) == kDatacompOk &&
-            decoded->BlockSize == TableBlockSize && decoded->BlockCount >= 1;
-  delete[] bytes;
-  if (!ok) {
+  if (!decoded || ReadCompressedHeader(file, decoded) != kDatacompOk || decoded->BlockSize != TableBlockSize ||
+      decoded->BlockCount < 1) {
     delete decoded;
     return -1;
   }

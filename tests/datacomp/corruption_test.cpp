@@ -26,7 +26,7 @@ int32_t DecodeEachBlock(const std::vector<uint8_t>& file, size_t fileLength) {
   return kDatacompOk;
 }
 
-std::vector<uint8_t> TableFile(size_t length) {
+std::vector<uint8_t> PackedTable(size_t length) {
   std::vector<uint8_t> data;
   SynthesiseTable(3, &data);
   data.resize(length);
@@ -41,7 +41,7 @@ uint64_t Next(uint64_t* state) {
 }  // namespace
 
 TEST(DatacompCorruption, EveryTruncationIsAnError) {
-  std::vector<uint8_t> file = TableFile(2 * 8192 + 300);
+  std::vector<uint8_t> file = PackedTable(2 * 8192 + 300);
   ASSERT_EQ(DecodeEachBlock(file, file.size()), kDatacompOk);
   for (size_t length = 0; length < file.size(); length++) {
     int32_t result = DecodeEachBlock(file, length);
@@ -50,7 +50,7 @@ TEST(DatacompCorruption, EveryTruncationIsAnError) {
 }
 
 TEST(DatacompCorruption, DamagedBlocksStayInBounds) {
-  std::vector<uint8_t> file = TableFile(4 * 8192);
+  std::vector<uint8_t> file = PackedTable(4 * 8192);
   std::unique_ptr<CompressedHeader> header(new CompressedHeader);
   ASSERT_EQ(ParseCompressedHeader(file.data(), file.size(), file.size(), header.get()), kDatacompOk);
   uint64_t state = 1;
@@ -73,7 +73,7 @@ TEST(DatacompCorruption, DamagedBlocksStayInBounds) {
 TEST(DatacompCorruption, DamagedHeadersStayInBounds) {
   // Changes inside the header with the checksum put right again, so that the
   // size fields, distances and code lengths are read as damaged.
-  std::vector<uint8_t> file = TableFile(3 * 8192 + 17);
+  std::vector<uint8_t> file = PackedTable(3 * 8192 + 17);
   const uint32_t h = WordAt(file, 64);
   uint64_t state = 2;
   for (int trial = 0; trial < 3000; trial++) {
@@ -146,7 +146,7 @@ TEST(DatacompCorruption, BlockErrorsAreReported) {
 }
 
 TEST(DatacompCorruption, GarbageBlocksWithAValidCode) {
-  std::vector<uint8_t> file = TableFile(8192);
+  std::vector<uint8_t> file = PackedTable(8192);
   std::unique_ptr<CompressedHeader> header(new CompressedHeader);
   ASSERT_EQ(ParseCompressedHeader(file.data(), file.size(), file.size(), header.get()), kDatacompOk);
   uint64_t state = 3;

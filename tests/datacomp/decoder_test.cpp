@@ -86,8 +86,11 @@ TEST(DatacompDecoder, EveryShortPeriodAndLength) {
       f.Symbol(copy);
       f.Extra(extraValue, extraBits);
       for (uint32_t i = 0; i < length; i++) expected.push_back(expected[expected.size() - period]);
-      f.Symbol(9);
-      expected.push_back(9);
+      // Room after the copy, so that the decoder takes its chunked paths.
+      for (uint32_t i = 0; i < 17; i++) {
+        f.Symbol(9);
+        expected.push_back(9);
+      }
       // A block whose coded length equals its length would read as stored.
       while (f.Stream.size() + (f.Writer.Count > 0) == expected.size()) {
         f.Symbol(9);

@@ -1,5 +1,5 @@
 // Compressor and decoder together: every input comes back byte for byte,
-// through the in-memory reader and through the stream reader.
+// through the in-memory reader and through the file reader.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "../common/test_support.h"
 #include "datacomp_test_util.h"
+#include "table_file.h"
 
 namespace {
 
@@ -150,16 +152,18 @@ TEST(DatacompRoundTrip, HeaderFieldsAndCheckValues) {
   }
 }
 
-TEST(DatacompRoundTrip, StreamReader) {
+TEST(DatacompRoundTrip, FileReader) {
   std::vector<uint8_t> data;
   SynthesiseTable(0, &data);
   data.resize(5 * 8192 + 1234);
   std::vector<uint8_t> random = RandomBytes(9, 8192);
   std::copy(random.begin(), random.end(), data.begin() + 8192);
   std::vector<uint8_t> file = PackOrDie(data);
-  std::FILE* stream = std::tmpfile();
+  ScratchDirectory scratch;
+  const std::string path = scratch.Path() + "/reader.emd";
+  WriteFile(path, file);
+  TableFile* stream = TableFileOpen(path.c_str());
   ASSERT_NE(stream, nullptr);
-  ASSERT_EQ(std::fwrite(file.data(), 1, file.size(), stream), file.size());
   std::unique_ptr<CompressedHeader> header(new CompressedHeader);
   std::unique_ptr<BlockDecoder> decoder(new BlockDecoder);
   ASSERT_EQ(ReadCompressedHeader(stream, header.get()), kDatacompOk);
@@ -172,5 +176,5 @@ TEST(DatacompRoundTrip, StreamReader) {
   }
   EXPECT_EQ(ReadCompressedBlock(decoder.get(), header.get(), stream, 6, block.data(), 8192), kDatacompErrorBlockNumber);
   EXPECT_EQ(ReadCompressedBlock(decoder.get(), header.get(), stream, 0, block.data(), 8191), kDatacompErrorOutputSpace);
-  std::fclose(stream);
+  TableFileClose(stream);
 }

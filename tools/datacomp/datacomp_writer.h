@@ -13,15 +13,17 @@
 #include "datacomp.h"
 
 // How the 24 copy distances are chosen.
-constexpr int32_t kDistancesFromData = 0;  // measured on a sample of the blocks (default)
+constexpr int32_t kDistancesFromData = 0;  // greedy coverage on a sample of the blocks (default)
 constexpr int32_t kDistancesGiven = 1;     // taken from PackOptions::Distances
 constexpr int32_t kDistancesStrongest = 2; // the 24 distances with the most matches, unrefined
 
 struct PackOptions {
   int32_t DistanceChoice = kDistancesFromData;
   uint32_t Distances[kDatacompDistanceCount] = {};
-  // Rounds of parse-and-recount that settle the code before the final parse.
+  // Rounds of parse-and-recount that settle the code before the final
+  // parse: first on a sample of the blocks, then on all of them.
   int32_t ModelPasses = 2;
+  int32_t WholePasses = 1;
 };
 
 struct PackStats {

@@ -182,6 +182,17 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
     SymbolCostsFromFrequencies(frequencies, costs);
   }
 
+  // The sample's code steers a parse of every block; that parse's code
+  // steers the final one (rarer symbols and the file's own mix count too).
+  for (int32_t pass = 0; pass < options->WholePasses; pass++) {
+    uint64_t frequencies[kDatacompSymbolCount] = {};
+    for (uint32_t b = 0; b < n; b++) {
+      ParseBlock(data + static_cast<size_t>(b) * kBlockSize, blockLength(b), distances, costs, &tokens);
+      for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
+    }
+    SymbolCostsFromFrequencies(frequencies, costs);
+  }
+
   // Final parse: count, build the code, then write every block with it.
   uint64_t frequencies[kDatacompSymbolCount] = {};
   std::vector<std::vector<uint32_t>> cache(n);

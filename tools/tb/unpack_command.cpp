@@ -5,13 +5,14 @@
 #include <string>
 
 #include "datacomp.h"
+#include "table_file.h"
 #include "tb_commands.h"
 
 int RunUnpack(int argc, char** argv) {
   if (argc != 2) return CommandUsage("unpack");
   std::string in = argv[0];
   std::string out = argv[1];
-  std::FILE* file = std::fopen(in.c_str(), "rb");
+  TableFile* file = TableFileOpen(in.c_str());
   if (!file) {
     std::fprintf(stderr, "obrantule-tb unpack: cannot open %s\n", in.c_str());
     return 1;
@@ -32,7 +33,7 @@ int RunUnpack(int argc, char** argv) {
   } else {
     std::fprintf(stderr, "obrantule-tb unpack: %s: %s\n", in.c_str(), DatacompErrorText(result));
   }
-  std::fclose(file);
+  TableFileClose(file);
   if (result != kDatacompOk) return 1;
   if (!WriteWholeFile(out, data)) return 1;
   std::printf("%s: %llu bytes restored to %s\n", in.c_str(), static_cast<unsigned long long>(data.size()), out.c_str());
