@@ -27,12 +27,12 @@ struct Table {
   int32_t Side;
 };
 
-// Probes until the deadline; answers the number of wrong answers.
-int64_t ProbeUntil(std::chrono::steady_clock::time_point deadline, uint64_t seed, const std::vector<Table>& tables,
+// Probes until told to stop; answers the number of wrong answers.
+int64_t ProbeUntil(const std::atomic<int32_t>& stop, uint64_t seed, const std::vector<Table>& tables,
                    std::atomic<int64_t>& probes) {
-  int64_t wrong = 0, done = 0;
-  while (std::chrono::steady_clock::now() < deadline) {
-    for (int32_t i = 0; i < 64; ++i, ++done) {
+  int64_t wrong = 0;
+  while (stop.load(std::memory_order_relaxed) == 0) {
+    for (int32_t i = 0; i < 64; ++i) {
       const Table& table = tables[NextRandom(seed) % tables.size()];
       uint32_t length = TableLength(table.Class, table.Side);
       if (i & 1) {
@@ -49,8 +49,8 @@ int64_t ProbeUntil(std::chrono::steady_clock::time_point deadline, uint64_t seed
         if (TBProbeList(p.Counts, p.White, p.Black, table.Side, 0, &out) != 1 || out != expected) ++wrong;
       }
     }
+    probes.fetch_add(64);
   }
-  probes.fetch_add(done);
   return wrong;
 }
 
@@ -73,21 +73,27 @@ void RunProbers(int32_t cacheEntries, int32_t threads, double seconds) {
   ASSERT_EQ(CacheSetup(memory.data(), memory.size()), 1);
   ASSERT_EQ(CacheEntryCount(), cacheEntries);
 
-  auto deadline = std::chrono::steady_clock::now() +
-                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+  // The run lasts at least SECONDS and until enough probes and closes have
+  // overlapped, so a slow or loaded machine makes it longer, never a failure.
+  const auto minimum = std::chrono::steady_clock::now() +
+                       std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+  std::atomic<int32_t> stop{0};
   std::atomic<int64_t> probes{0};
   std::atomic<int64_t> wrong{0};
   std::atomic<int64_t> closes{0};
   std::vector<std::thread> workers;
   for (int32_t t = 0; t < threads; ++t)
-    workers.emplace_back([&, t] { wrong.fetch_add(ProbeUntil(deadline, 0x1234567ULL * (t + 1), tables, probes)); });
+    workers.emplace_back([&, t] { wrong.fetch_add(ProbeUntil(stop, 0x1234567ULL * (t + 1), tables, probes)); });
   workers.emplace_back([&] {
-    while (std::chrono::steady_clock::now() < deadline) {
+    while (stop.load(std::memory_order_relaxed) == 0) {
       TablebaseCloseFiles();
       closes.fetch_add(1);
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
   });
+  while (std::chrono::steady_clock::now() < minimum || probes.load() <= 1000 || closes.load() <= 10)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  stop.store(1, std::memory_order_relaxed);
   for (std::thread& worker : workers) worker.join();
 
   EXPECT_EQ(wrong.load(), 0);
