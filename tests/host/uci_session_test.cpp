@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 class UciProcess {
  public:
   explicit UciProcess(const std::string& line, const std::vector<std::string>& arguments = {},
-                      const char* engine = FAKE_ENGINE) {
+                      const char* engine = FAKE_ENGINE, const char* nodeStep = "1000") {
     char pattern[] = "/tmp/obrantule-uci-XXXXXX";
     directory_ = mkdtemp(pattern);
     fs::copy_file(ADAPTER_MODULE, directory_ + "/Obrantule.eng");
@@ -41,6 +41,7 @@ class UciProcess {
       std::string plugin = directory_ + "/Obrantule.eng";
       setenv("OBRANTULE_PLUGIN", plugin.c_str(), 1);
       setenv("FAKE_ENGINE_LINE", line.c_str(), 1);
+      setenv("FAKE_ENGINE_NODE_STEP", nodeStep, 1);
       setenv("OBRANTULE_SETTINGS", (directory_ + "/ChssBase.ini").c_str(), 1);
       std::vector<char*> argv{const_cast<char*>(HOST_PROGRAM)};
       for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -158,6 +159,27 @@ TEST(UciSession, FixedDepthReportsAndAnswers) {
   EXPECT_TRUE(Contains(lines, "tbhits 0 time"));
   EXPECT_TRUE(Contains(lines, "pv e7e5 g1f3"));
   EXPECT_FALSE(Contains(lines, "depth 4"));
+}
+
+// The engine's count is 32 bits and wraps after about 25 minutes; the host's
+// totals must keep growing past it.
+TEST(UciSession, NodeTotalsGoPastThe32BitWrap) {
+  UciProcess uci("e7e5 g1f3", {}, FAKE_ENGINE, "0x30000000");
+  uci.Send("position startpos moves e2e4");
+  uci.Send("go depth 12");
+  std::vector<std::string> lines = uci.ReadUntil("bestmove");
+  uint64_t last = 0;
+  int32_t reports = 0;
+  for (const std::string& line : lines) {
+    size_t at = line.find(" nodes ");
+    if (line.rfind("info depth", 0) != 0 || at == std::string::npos) continue;
+    uint64_t nodes = std::stoull(line.substr(at + 7));
+    EXPECT_GE(nodes, last) << line;
+    last = nodes;
+    ++reports;
+  }
+  EXPECT_GE(reports, 12);
+  EXPECT_EQ(last, 12ull * 0x30000000ull);  // past 2^32 twice
 }
 
 TEST(UciSession, HostEndsDeepDepthNodesAndMovetimeSearches) {

@@ -36,14 +36,18 @@ int32_t WaitForStop = 0;
 // Without a hook, and with FAKE_ENGINE_LINE set, Analyse pretends to search:
 // one report per depth with that line, up to the fixed depth or 29, pausing
 // between depths when analysing, and ending early on a stop.
+// FAKE_ENGINE_NODE_STEP sets the nodes added per depth (default 1000); the
+// count is reported as the engine does, a 32-bit value that wraps.
 void PretendSearch(int32_t mode, const char* line) {
   int32_t last = mode == 0 && FixedDepth > 0 ? FixedDepth : 29;
+  const char* stepText = getenv("FAKE_ENGINE_NODE_STEP");
+  uint32_t step = stepText != nullptr ? uint32_t(strtoul(stepText, nullptr, 0)) : 1000u;
   std::string first(line, strcspn(line, " "));
   for (int32_t depth = 1; depth <= last; ++depth) {
     if (Stopped.load()) return;
     Callbacks.ShowDepth(depth, 0);
     Callbacks.ShowMove(first.c_str(), 1, 20);
-    Callbacks.ShowNodes(1000 * depth, 0);
+    Callbacks.ShowNodes(int32_t(step * uint32_t(depth)), 0);
     Callbacks.ShowMainline(line, 10 + depth);
     if (mode != 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
