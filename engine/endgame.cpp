@@ -60,102 +60,66 @@ inline int32_t EndgameKnightsBlack(int32_t wk) {
 // Bishops: a quarter of the table, closeness to the enemy king, and the pair.
 inline int32_t EndgameBishopsWhite(int32_t bk) {
   int32_t bishops = 0;
+  int32_t count = 0;
   for (SquareSet set = WhiteBishops; !IsEmpty(set);) {
     const int32_t q = PopLowestSquare(set);
+    ++count;
     bishops += BishopTable[q] / 4 - Distance(q, bk);
   }
-  if (MoreThanOne(WhiteBishops)) bishops += 15;
+  if (count >= 2) bishops += 15;
   return bishops;
 }
 
 inline int32_t EndgameBishopsBlack(int32_t wk) {
   int32_t bishops = 0;
+  int32_t count = 0;
   for (SquareSet set = BlackBishops; !IsEmpty(set);) {
     const int32_t q = PopLowestSquare(set);
+    ++count;
     bishops += Distance(q, wk) - BishopTable[q] / 4;
   }
-  if (MoreThanOne(BlackBishops)) bishops -= 15;
+  if (count >= 2) bishops -= 15;
   return bishops;
 }
 
-// A rook and its file: behind its own front passer on a file with own pawns;
-// on a half-open file against weak enemy pawns, near the enemy king and
-// behind the enemy's front passer; on an open file, more near the enemy king;
-// doubled on half-open and open files.
-inline int32_t EndgameRookFileWhite(int32_t q, int32_t bk) {
-  const int32_t f = FileOf[q];
-  const SquareSet file = FileSquares(f);
-  int32_t t = 0;
-  if (FilePawnCount[f][WhiteIndex] != 0) {
-    const SquareSet passers = WhitePassed & file;
-    if (!IsEmpty(passers)) {
-      const int32_t p = HighestSquare(passers);
-      t += 2 * RankOf[p];
-      if (q < p) t += RankOf[p];
-    }
-  } else {
-    const bool doubled = MoreThanOne(WhiteRooks & file);
-    if (FilePawnCount[f][BlackIndex] != 0) {
-      if (Intersects(BlackWeak, file)) {
-        t += 10;
-        if (doubled) t += 8;
-      }
-      t += HalfOpenNear[Distance(q, bk)];
-      const SquareSet passers = BlackPassed & file;
-      if (!IsEmpty(passers)) {
-        const int32_t p = LowestSquare(passers);
-        t += 2 * (7 - RankOf[p]);
-        if (q < p) t += 7 - RankOf[p];
-      }
-    } else {
-      t += 22 + OpenNear[Distance(q, bk)];
-      if (doubled) t += 10;
-    }
-  }
-  return t;
-}
-
-inline int32_t EndgameRookFileBlack(int32_t q, int32_t wk) {
-  const int32_t f = FileOf[q];
-  const SquareSet file = FileSquares(f);
-  int32_t t = 0;
-  if (FilePawnCount[f][BlackIndex] != 0) {
-    const SquareSet passers = BlackPassed & file;
-    if (!IsEmpty(passers)) {
-      const int32_t p = LowestSquare(passers);
-      t -= 2 * (7 - RankOf[p]);
-      if (q > p) t -= 7 - RankOf[p];
-    }
-  } else {
-    const bool doubled = MoreThanOne(BlackRooks & file);
-    if (FilePawnCount[f][WhiteIndex] != 0) {
-      if (Intersects(WhiteWeak, file)) {
-        t -= 10;
-        if (doubled) t -= 8;
-      }
-      t -= HalfOpenNear[Distance(q, wk)];
-      const SquareSet passers = WhitePassed & file;
-      if (!IsEmpty(passers)) {
-        const int32_t p = HighestSquare(passers);
-        t -= 2 * RankOf[p];
-        if (q > p) t -= RankOf[p];
-      }
-    } else {
-      t -= 22 + OpenNear[Distance(q, wk)];
-      if (doubled) t -= 10;
-    }
-  }
-  return t;
-}
-
-// Rooks: the endgame table and the file terms; rooks on the seventh or eighth
-// rank are counted in seventh.
+// Rooks: the endgame table and their file. With own pawns on it: behind the
+// own front passer. Half-open: weak enemy pawns, near the enemy king, behind
+// the enemy's front passer. Open: more near the enemy king. Doubled rooks
+// count more on half-open and open files. seventh counts the rooks on the
+// seventh or eighth rank.
 inline int32_t EndgameRooksWhite(int32_t bk, int32_t& seventh) {
   int32_t rooks = 0;
   for (SquareSet set = WhiteRooks; !IsEmpty(set);) {
     const int32_t q = PopLowestSquare(set);
+    const int32_t f = FileOf[q];
+    const SquareSet file = FileSquares(f);
     rooks += EndgameRookTable[q];
-    rooks += EndgameRookFileWhite(q, bk);
+    if (FilePawnCount[f][WhiteIndex] != 0) {
+      const SquareSet passers = WhitePassed & file;
+      if (!IsEmpty(passers)) {
+        const int32_t p = HighestSquare(passers);
+        rooks += 2 * RankOf[p];
+        if (q < p) rooks += RankOf[p];
+      }
+    } else {
+      const bool doubled = MoreThanOne(WhiteRooks & file);
+      if (FilePawnCount[f][BlackIndex] != 0) {
+        if (Intersects(BlackWeak, file)) {
+          rooks += 10;
+          if (doubled) rooks += 8;
+        }
+        rooks += HalfOpenNear[Distance(q, bk)];
+        const SquareSet passers = BlackPassed & file;
+        if (!IsEmpty(passers)) {
+          const int32_t p = LowestSquare(passers);
+          rooks += 2 * (7 - RankOf[p]);
+          if (q < p) rooks += 7 - RankOf[p];
+        }
+      } else {
+        rooks += 22 + OpenNear[Distance(q, bk)];
+        if (doubled) rooks += 10;
+      }
+    }
     if (q >= SqA7) ++seventh;
   }
   return rooks;
@@ -165,8 +129,35 @@ inline int32_t EndgameRooksBlack(int32_t wk, int32_t& seventh) {
   int32_t rooks = 0;
   for (SquareSet set = BlackRooks; !IsEmpty(set);) {
     const int32_t q = PopLowestSquare(set);
+    const int32_t f = FileOf[q];
+    const SquareSet file = FileSquares(f);
     rooks -= EndgameRookTable[q];
-    rooks += EndgameRookFileBlack(q, wk);
+    if (FilePawnCount[f][BlackIndex] != 0) {
+      const SquareSet passers = BlackPassed & file;
+      if (!IsEmpty(passers)) {
+        const int32_t p = LowestSquare(passers);
+        rooks -= 2 * (7 - RankOf[p]);
+        if (q > p) rooks -= 7 - RankOf[p];
+      }
+    } else {
+      const bool doubled = MoreThanOne(BlackRooks & file);
+      if (FilePawnCount[f][WhiteIndex] != 0) {
+        if (Intersects(WhiteWeak, file)) {
+          rooks -= 10;
+          if (doubled) rooks -= 8;
+        }
+        rooks -= HalfOpenNear[Distance(q, wk)];
+        const SquareSet passers = WhitePassed & file;
+        if (!IsEmpty(passers)) {
+          const int32_t p = HighestSquare(passers);
+          rooks -= 2 * RankOf[p];
+          if (q > p) rooks -= RankOf[p];
+        }
+      } else {
+        rooks -= 22 + OpenNear[Distance(q, wk)];
+        if (doubled) rooks -= 10;
+      }
+    }
     if (q < SqA3) ++seventh;
   }
   return rooks;

@@ -158,92 +158,54 @@ inline int32_t BishopsBlack(int32_t wk, int32_t bk) {
   return bishops;
 }
 
-// A rook and its file: behind its own front passer on a file with own pawns
-// (or just free of enemy pawns with none of its own ahead); on a half-open
-// file against weak enemy pawns and behind the enemy's front passer; on an
-// open file; doubled on half-open and open files.
-inline int32_t RookFileWhite(int32_t s, int32_t f, bool ownInFront) {
-  const SquareSet file = FileSquares(f);
-  int32_t t = 0;
-  if (FilePawnCount[f][WhiteIndex] != 0) {
-    const SquareSet passers = WhitePassed & file;
-    if (!IsEmpty(passers)) {
-      const int32_t p = HighestSquare(passers);
-      t += 2 * RankOf[p];
-      if (s < p) t += RankOf[p];
-    }
-    if (FilePawnCount[f][BlackIndex] == 0 && !ownInFront) t += 8;
-  } else {
-    const bool doubled = MoreThanOne(WhiteRooks & file);
-    if (FilePawnCount[f][BlackIndex] != 0) {
-      if (Intersects(BlackWeak, file)) {
-        t += 6;
-        if (doubled) t += 4;
-      }
-      const SquareSet passers = BlackPassed & file;
-      if (!IsEmpty(passers)) {
-        const int32_t p = LowestSquare(passers);
-        t += 2 * (7 - RankOf[p]);
-        if (s < p) t += 7 - RankOf[p];
-      }
-    } else {
-      t += 24;
-      if (doubled) t += 17;
-    }
-  }
-  return t;
-}
-
-inline int32_t RookFileBlack(int32_t s, int32_t f, bool ownInFront) {
-  const SquareSet file = FileSquares(f);
-  int32_t t = 0;
-  if (FilePawnCount[f][BlackIndex] != 0) {
-    const SquareSet passers = BlackPassed & file;
-    if (!IsEmpty(passers)) {
-      const int32_t p = LowestSquare(passers);
-      t -= 2 * (7 - RankOf[p]);
-      if (s > p) t -= 7 - RankOf[p];
-    }
-    if (FilePawnCount[f][WhiteIndex] == 0 && !ownInFront) t -= 8;
-  } else {
-    const bool doubled = MoreThanOne(BlackRooks & file);
-    if (FilePawnCount[f][WhiteIndex] != 0) {
-      if (Intersects(WhiteWeak, file)) {
-        t -= 6;
-        if (doubled) t -= 4;
-      }
-      const SquareSet passers = WhitePassed & file;
-      if (!IsEmpty(passers)) {
-        const int32_t p = HighestSquare(passers);
-        t -= 2 * RankOf[p];
-        if (s > p) t -= RankOf[p];
-      }
-    } else {
-      t -= 24;
-      if (doubled) t -= 17;
-    }
-  }
-  return t;
-}
-
-// Rooks: the file terms; on or beside the enemy king's file when that king
-// has open files (counted in nearKing, which the queens read); on the seventh
-// or eighth rank (counted in seventh); shut in, on the first two files of a
-// wing, by the own king a step or two towards the centre with an own pawn
-// one or two squares in front.
+// Rooks: their file, the enemy king's open files, the seventh rank, and a
+// rook shut in by its own king. nearKing counts the rooks at the enemy king's
+// open files (the queens read it), seventh those on the seventh or eighth rank.
 inline int32_t RooksWhite(int32_t wk, int32_t bkFile, int32_t openB, int32_t& nearKing, int32_t& seventh) {
   int32_t rooks = 0;
   for (SquareSet set = WhiteRooks; !IsEmpty(set);) {
     const int32_t s = PopLowestSquare(set);
     const int32_t f = FileOf[s];
+    const SquareSet file = FileSquares(f);
     const bool ownInFront = Intersects(FileUpMask[s], WhitePawns);
-    rooks += RookFileWhite(s, f, ownInFront);
+    // Own pawns on the file: behind the front passer, or no enemy pawns and
+    // none of its own ahead. Otherwise half-open (weak enemy pawns, behind
+    // the enemy's front passer) or open, doubled rooks counting more.
+    if (FilePawnCount[f][WhiteIndex] != 0) {
+      const SquareSet passers = WhitePassed & file;
+      if (!IsEmpty(passers)) {
+        const int32_t p = HighestSquare(passers);
+        rooks += 2 * RankOf[p];
+        if (s < p) rooks += RankOf[p];
+      }
+      if (FilePawnCount[f][BlackIndex] == 0 && !ownInFront) rooks += 8;
+    } else {
+      const bool doubled = MoreThanOne(WhiteRooks & file);
+      if (FilePawnCount[f][BlackIndex] != 0) {
+        if (Intersects(BlackWeak, file)) {
+          rooks += 6;
+          if (doubled) rooks += 4;
+        }
+        const SquareSet passers = BlackPassed & file;
+        if (!IsEmpty(passers)) {
+          const int32_t p = LowestSquare(passers);
+          rooks += 2 * (7 - RankOf[p]);
+          if (s < p) rooks += 7 - RankOf[p];
+        }
+      } else {
+        rooks += 24;
+        if (doubled) rooks += 17;
+      }
+    }
+    // On or beside the file of an enemy king with open files.
     if (openB >= 1 && Absolute(f - bkFile) < 2 && !ownInFront) {
       rooks += 6;
       if (FilePawnCount[f][BlackIndex] == 0) rooks += 4;
       ++nearKing;
     }
     if (s >= SqA7) ++seventh;
+    // In the corner with the own king a step or two towards the centre and
+    // an own pawn one or two squares in front: shut in.
     if ((s == SqA1 || s == SqB1) && (wk == s + 1 || wk == s + 2) &&
         (HasPiece(s + 10, Pawn) || HasPiece(s + 20, Pawn))) {
       rooks -= 20;
@@ -261,8 +223,34 @@ inline int32_t RooksBlack(int32_t bk, int32_t wkFile, int32_t openW, int32_t& ne
   for (SquareSet set = BlackRooks; !IsEmpty(set);) {
     const int32_t s = PopLowestSquare(set);
     const int32_t f = FileOf[s];
+    const SquareSet file = FileSquares(f);
     const bool ownInFront = Intersects(FileDownMask[s], BlackPawns);
-    rooks += RookFileBlack(s, f, ownInFront);
+    if (FilePawnCount[f][BlackIndex] != 0) {
+      const SquareSet passers = BlackPassed & file;
+      if (!IsEmpty(passers)) {
+        const int32_t p = LowestSquare(passers);
+        rooks -= 2 * (7 - RankOf[p]);
+        if (s > p) rooks -= 7 - RankOf[p];
+      }
+      if (FilePawnCount[f][WhiteIndex] == 0 && !ownInFront) rooks -= 8;
+    } else {
+      const bool doubled = MoreThanOne(BlackRooks & file);
+      if (FilePawnCount[f][WhiteIndex] != 0) {
+        if (Intersects(WhiteWeak, file)) {
+          rooks -= 6;
+          if (doubled) rooks -= 4;
+        }
+        const SquareSet passers = WhitePassed & file;
+        if (!IsEmpty(passers)) {
+          const int32_t p = HighestSquare(passers);
+          rooks -= 2 * RankOf[p];
+          if (s > p) rooks -= RankOf[p];
+        }
+      } else {
+        rooks -= 24;
+        if (doubled) rooks -= 17;
+      }
+    }
     if (openW >= 1 && Absolute(f - wkFile) < 2 && !ownInFront) {
       rooks -= 6;
       if (FilePawnCount[f][WhiteIndex] == 0) rooks -= 4;
