@@ -2,13 +2,13 @@
 // files), knights, bishops, rooks and queens judged against the enemy king,
 // seventh-rank and bishop-pair bonuses, on top of the cached pawn structure.
 //
-// Every stage is a white routine and a black one mirrored by hand, not one
-// routine over a side: the mirror is not a plain flip (both sides walk their
-// pieces lowest square first, white's front passer is its highest square and
-// black's its lowest, some black terms are written in an equal but different
-// form), and spelt out each line can be checked against its twin while the
-// search pays for no side lookups. Black's routines return white's view
-// (black's good is negative).
+// Each stage is a white routine and a black one mirrored by hand rather than
+// one routine over a side. The mirror is not a plain flip: both sides walk
+// their pieces lowest square first, white's front passer is its highest
+// square and black's its lowest, and some black terms are written in an
+// equal but different form. Spelt out, each line can be checked against its
+// twin, and the search pays for no side lookups. Black's routines return
+// white's view (black's good is negative).
 #include "attacks.h"
 #include "eval.h"
 #include "evaltables.h"
@@ -64,7 +64,8 @@ inline int32_t OpenKingFilesBlack(int32_t kingFile) {
 
 // Knights: table and closeness to the enemy king (more with its files open),
 // blocking the home rook, a fork of king, rooks or queens from a square the
-// enemy does not attack, and outposts (twice more when a pawn guards them).
+// enemy does not attack, and outposts (three times as much when a pawn
+// guards them).
 inline int32_t KnightsWhite(int32_t bk, int32_t openB) {
   int32_t knights = 0;
   for (SquareSet set = WhiteKnights; !IsEmpty(set);) {
