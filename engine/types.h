@@ -28,9 +28,16 @@ enum : int32_t { White = 1, Black = -1 };
 enum : int32_t { WhiteIndex = 0, BlackIndex = 1 };
 inline int32_t SideIndex(int32_t side) { return side > 0 ? WhiteIndex : BlackIndex; }
 
-// Named mailbox squares used by castling and tests.
+// Named mailbox squares. Rank order is also square order, so "s >= SqA7"
+// means the seventh or eighth rank and "s < SqA3" the first or second.
 enum : int32_t {
   SqA1 = 21, SqB1 = 22, SqC1 = 23, SqD1 = 24, SqE1 = 25, SqF1 = 26, SqG1 = 27, SqH1 = 28,
+  SqA2 = 31, SqB2 = 32, SqC2 = 33, SqD2 = 34, SqE2 = 35, SqF2 = 36, SqG2 = 37, SqH2 = 38,
+  SqA3 = 41, SqB3 = 42, SqC3 = 43, SqD3 = 44, SqE3 = 45, SqF3 = 46, SqG3 = 47, SqH3 = 48,
+  SqA4 = 51, SqB4 = 52, SqC4 = 53, SqD4 = 54, SqE4 = 55, SqF4 = 56, SqG4 = 57, SqH4 = 58,
+  SqA5 = 61, SqB5 = 62, SqC5 = 63, SqD5 = 64, SqE5 = 65, SqF5 = 66, SqG5 = 67, SqH5 = 68,
+  SqA6 = 71, SqB6 = 72, SqC6 = 73, SqD6 = 74, SqE6 = 75, SqF6 = 76, SqG6 = 77, SqH6 = 78,
+  SqA7 = 81, SqB7 = 82, SqC7 = 83, SqD7 = 84, SqE7 = 85, SqF7 = 86, SqG7 = 87, SqH7 = 88,
   SqA8 = 91, SqB8 = 92, SqC8 = 93, SqD8 = 94, SqE8 = 95, SqF8 = 96, SqG8 = 97, SqH8 = 98,
 };
 
