@@ -7,7 +7,7 @@
 #include "attacks.h"
 #include "board.h"
 #include "eval.h"
-#include "rootdriver.h"
+#include "root.h"
 #include "search.h"
 #include "searchstate.h"
 
@@ -37,9 +37,10 @@ inline int32_t EnterNode() {
 // cannot force mate, and up to two minor pieces with the balance within a
 // pawn cannot win either. Such a node scores 0.
 inline bool IsMaterialDraw(int32_t check) {
-  if (GamePhase != 1 || check != 0 || Ply < 5 || PawnCount[WhiteIndex] != 0 || PawnCount[BlackIndex] != 0)
-    return false;
-  const int32_t material = PieceMaterial[Ply];
-  if (material <= PieceValue[Bishop] || material == 2 * PieceValue[Knight]) return true;
-  return material <= 2 * PieceValue[Bishop] && std::abs(MaterialBalance[Ply]) < PieceValue[Pawn];
+  if (GamePhase == 1 && check == 0 && Ply >= 5 && PawnCount[WhiteIndex] == 0 && PawnCount[BlackIndex] == 0) {
+    const int32_t material = PieceMaterial[Ply];
+    if (material <= PieceValue[Bishop] || material == 2 * PieceValue[Knight]) return true;
+    if (material <= 2 * PieceValue[Bishop] && std::abs(MaterialBalance[Ply]) < PieceValue[Pawn]) return true;
+  }
+  return false;
 }

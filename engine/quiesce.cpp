@@ -9,7 +9,7 @@
 #include "hashtable.h"
 #include "makemove.h"
 #include "movelist.h"
-#include "rootdriver.h"
+#include "root.h"
 #include "search.h"
 #include "searchstate.h"
 #include "nodeentry.h"

@@ -16,7 +16,7 @@
 #include "movegen.h"
 #include "movelist.h"
 #include "movetext.h"
-#include "rootdriver.h"
+#include "root.h"
 #include "search.h"
 #include "searchstate.h"
 

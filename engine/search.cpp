@@ -14,7 +14,7 @@
 #include "makemove.h"
 #include "movegen.h"
 #include "movelist.h"
-#include "rootdriver.h"
+#include "root.h"
 #include "searchstate.h"
 #include "nodeentry.h"
 #include "tables.h"
