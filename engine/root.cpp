@@ -71,9 +71,14 @@ bool ClockSaysStop() {
   return double(spent) > double(MoveTimeBudget) * 0.7692307692307692;
 }
 
+// No iteration goes deeper than this.
+constexpr int32_t MaxIterationDepth = 29;
+// Iteration d extends no node beyond ply d + ExtensionHeadroom.
+constexpr int32_t ExtensionHeadroom = 9;
+
 bool StopBeforeIteration(int32_t d) {
   if (d > DepthCap && AnalyseMode == 0) return true;
-  if (d > 29) return true;
+  if (d > MaxIterationDepth) return true;
   if (FixedDepth != 0) return d > FixedDepth;
   if (d >= ClockDepth && AnalyseMode == 0) return ClockSaysStop();
   return false;
@@ -130,7 +135,7 @@ void OpenIteration(int32_t d) {
     RootBeta = RootAlpha + AspirationHalfWidth;
     RootAlpha = RootAlpha - AspirationHalfWidth;
   }
-  ExtensionCeiling = 9 + d;
+  ExtensionCeiling = ExtensionHeadroom + d;
   FailLowFlag = 0;
 }
 
