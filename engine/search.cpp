@@ -111,7 +111,7 @@ struct NodeResult {
 
 // A pawn just moved to the seventh rank (from its side) with the square in
 // front empty.
-[[gnu::always_inline]] inline bool PawnReachedSeventh(int32_t to) {
+inline bool PawnReachedSeventh(int32_t to) {
   const int32_t piece = SearchBoard[to];
   return (piece == Pawn && to > 80 && SearchBoard[to + 10] == Empty) ||
          (piece == -Pawn && to < 40 && SearchBoard[to - 10] == Empty);
@@ -121,7 +121,7 @@ struct NodeResult {
 // earlier balance half a ply, a pawn reaching the seventh rank a ply. Whole
 // plies collected (with the fraction inherited from above) deepen the node.
 // Beyond the extension ceiling nothing is added and the fraction is dropped.
-[[gnu::always_inline]] inline NodeDepth ExtendNode(int32_t depth, int32_t extension, int32_t check) {
+inline NodeDepth ExtendNode(int32_t depth, int32_t extension, int32_t check) {
   NodeDepth n{depth, extension, false};
   if (depth < 0 || Ply + depth > ExtensionCeiling) {
     n.Extension = 0;
@@ -147,7 +147,7 @@ struct NodeResult {
 
 // Table probe, from ply 2: true with the node's score when the entry ends
 // the node; otherwise the window is narrowed by the entry's bound.
-[[gnu::always_inline]] inline bool TableCutoff(int32_t& alpha, int32_t& beta, int32_t depth, int32_t& score) {
+inline bool TableCutoff(int32_t& alpha, int32_t& beta, int32_t depth, int32_t& score) {
   if (Ply < 2) return false;
   const int32_t probed = ProbeEntry(alpha, beta, depth);
   if (probed != NoCutoff) {
@@ -161,7 +161,7 @@ struct NodeResult {
 
 // Tablebase probe above the horizon when few enough men (and at most three
 // pawns) are left: true with the table's score.
-[[gnu::always_inline]] inline bool TablebaseCutoff(int32_t depth, int32_t& score) {
+inline bool TablebaseCutoff(int32_t depth, int32_t& score) {
   if (TablebasePieceLimit > 0 && depth > 0 && CountSquares(AllOccupied) <= TablebasePieceLimit &&
       PawnCount[WhiteIndex] + PawnCount[BlackIndex] <= 3)
     return ProbeTablebase(Ply, SideToMove == Black ? 1 : 0, &score) == 1;
@@ -172,7 +172,7 @@ struct NodeResult {
 // not in check, with the balance near beta or above, both sides holding
 // pieces, and not right after another null move. At ply 1 only the root move
 // led here, so the move before it is not looked at.
-[[gnu::always_inline]] inline bool NullMoveAllowed(int32_t beta, int32_t depth, int32_t check) {
+inline bool NullMoveAllowed(int32_t beta, int32_t depth, int32_t check) {
   return depth >= 3 && FollowPV == 0 && MaterialBalance[Ply] > beta - NullMoveMargin && PieceCount[WhiteIndex] > 0 &&
          PieceCount[BlackIndex] > 0 && BothSidesHavePieces == 1 && PlyMove[Ply] != NullMove &&
          (Ply < 2 || PlyMove[Ply - 1] != NullMove) && check == 0;
@@ -180,7 +180,7 @@ struct NodeResult {
 
 // Depth of the search after the null move: three or four plies less, at
 // least one.
-[[gnu::always_inline]] inline int32_t NullMoveReducedDepth(int32_t depth) {
+inline int32_t NullMoveReducedDepth(int32_t depth) {
   int32_t r;
   if (PieceMaterial[Ply] >= NullMoveDeepMaterial)
     r = depth - 4;
@@ -192,7 +192,7 @@ struct NodeResult {
 // The side to move passes: true with the node's score when the reduced
 // search still reaches beta (or was stopped). When passing loses to a mate,
 // the node earns a ply of threat extension instead.
-[[gnu::always_inline]] inline bool NullMoveCutoff(int32_t beta, int32_t check, NodeDepth& n, int32_t& score) {
+inline bool NullMoveCutoff(int32_t beta, int32_t check, NodeDepth& n, int32_t& score) {
   const int32_t r = NullMoveReducedDepth(n.Depth);
   ++NullMoveDepth;
   ListStart[Ply + 1] = ListStart[Ply];
@@ -220,7 +220,7 @@ struct NodeResult {
 
 // The node's moves: evasions in check, all moves above the horizon, captures
 // (those that may reach beta from best) at it.
-[[gnu::always_inline]] inline void GenerateNodeMoves(int32_t check, int32_t depth, int32_t best, int32_t beta) {
+inline void GenerateNodeMoves(int32_t check, int32_t depth, int32_t best, int32_t beta) {
   MoveListTop = ListStart[Ply];
   if (check != 0) {
     GenerateEvasions();
@@ -236,7 +236,7 @@ struct NodeResult {
 // draw; above the horizon (or at it in check) a principal-variation search,
 // with a null window first off the previous principal variation; else the
 // quiescence search.
-[[gnu::always_inline]] inline int32_t SearchChild(int32_t alpha, int32_t beta, int32_t depth, int32_t extension,
+inline int32_t SearchChild(int32_t alpha, int32_t beta, int32_t depth, int32_t extension,
                                                   int32_t check) {
   if (NullMoveDepth <= 0 && RepeatsEarlierPosition()) return 0;
   if (depth > 0 || (depth == 0 && check == 1)) {
@@ -251,7 +251,7 @@ struct NodeResult {
 // The move loop, best first. Raises r.Best from its starting value, records
 // the best move, the bound and (above the horizon) the principal variation.
 // False when the search was stopped.
-[[gnu::always_inline]] inline bool SearchMoves(int32_t alpha, int32_t beta, int32_t depth, int32_t extension,
+inline bool SearchMoves(int32_t alpha, int32_t beta, int32_t depth, int32_t extension,
                                                int32_t check, NodeResult& r) {
   int32_t picked = 0;
   for (int32_t m = PickNextMove(picked), next; m != EndOfListSlot; m = next) {
@@ -287,7 +287,7 @@ struct NodeResult {
 
 // Store: the result goes to the table, and a move that reached beta becomes
 // the ply's first killer.
-[[gnu::always_inline]] inline void StoreNodeResult(const NodeResult& r, int32_t depth, int32_t beta) {
+inline void StoreNodeResult(const NodeResult& r, int32_t depth, int32_t beta) {
   if (r.BestMove < 0) return;
   StoreEntry(r.BestMove, r.Best, depth, r.Bound);
   if (r.Bound == BoundLower && r.Best >= beta) {
