@@ -17,6 +17,7 @@
 #include "engine/eval.h"
 #include "engine/perft.h"
 #include "bench_help.h"
+#include "engine/root.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "engine/engine.h"
 #include "engine/perft.h"
 #include "bench_help.h"
+#include "engine/root.h"
 
 namespace {
 

@@ -295,19 +295,3 @@ int32_t PositionIsConsistent() {
   if ((SideToMove == White ? balance : -balance) != MaterialBalance[Ply]) return 0;
   return 1;
 }
-
-void InstallGamePosition() {
-  std::memcpy(SearchBoard, GameBoard, sizeof(Board));
-  RecomputeSets();
-  Ply = 0;
-  RepetitionCount = GameMoveCount;
-  RecomputeKeys();
-  BothSidesHavePieces = 0;
-  RecountMaterial();
-  CountFilePawns();
-  PlyHashKey[0] = HashKey;
-  PlyPawnKingKey[0] = PawnKingKey;
-  PlyMove[0] = NullMove;
-  ListStart[0] = 0;
-  MoveListTop = 0;
-}

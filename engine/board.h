@@ -62,11 +62,6 @@ void CountFilePawns();
 // Index half of the key of an arbitrary board, by the rule of RecomputeKeys.
 uint32_t BoardIndexKey(const Board board);
 
-// Installs GameBoard as the search position at ply 0 with all derived state
-// rebuilt (sets, keys, material, pawn files, ply-0 stacks, repetition count,
-// an empty move list): what a search or perft starts from.
-void InstallGamePosition();
-
 // Debug aid: recomputes sets, counts, keys and pawn files from SearchBoard and
 // compares them with the incremental state. Returns 1 when all agree.
 int32_t PositionIsConsistent();

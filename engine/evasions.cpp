@@ -12,6 +12,7 @@
 #include "hashtable.h"
 #include "movegen.h"
 #include "movelist.h"
+#include "root.h"
 #include "searchstate.h"
 #include "steps.h"
 #include "tables.h"

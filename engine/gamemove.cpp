@@ -9,6 +9,7 @@
 #include "movegen.h"
 #include "movelist.h"
 #include "playable.h"
+#include "root.h"
 #include "searchstate.h"
 
 int32_t SquareFromText(const char* text) {

@@ -12,6 +12,7 @@
 #include "api.h"
 #include "board.h"
 #include "movelist.h"
+#include "root.h"
 #include "searchstate.h"
 #include "tables.h"
 

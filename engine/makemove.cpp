@@ -6,6 +6,7 @@
 
 #include "board.h"
 #include "movelist.h"
+#include "root.h"
 #include "searchstate.h"
 #include "tables.h"
 

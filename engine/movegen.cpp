@@ -6,6 +6,7 @@
 #include "attacks.h"
 #include "board.h"
 #include "hashtable.h"
+#include "root.h"
 #include "searchstate.h"
 #include "steps.h"
 #include "tables.h"

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "attacks.h"
 #include "board.h"
-#include "rootdriver.h"
+#include "eval.h"
+#include "root.h"
 #include "search.h"
 #include "searchstate.h"
 
@@ -28,4 +30,17 @@ inline int32_t EnterNode() {
   PVTable[Ply][0].From = 0;
   ++NodeCount;
   return check;
+}
+
+// The endgame draw by material, used by Search and Quiesce once five plies are
+// behind: without pawns and out of check, a single minor piece or two knights
+// cannot force mate, and up to two minor pieces with the balance within a
+// pawn cannot win either. Such a node scores 0.
+inline bool IsMaterialDraw(int32_t check) {
+  if (GamePhase == 1 && check == 0 && Ply >= 5 && PawnCount[WhiteIndex] == 0 && PawnCount[BlackIndex] == 0) {
+    const int32_t material = PieceMaterial[Ply];
+    if (material <= PieceValue[Bishop] || material == 2 * PieceValue[Knight]) return true;
+    if (material <= 2 * PieceValue[Bishop] && std::abs(MaterialBalance[Ply]) < PieceValue[Pawn]) return true;
+  }
+  return false;
 }

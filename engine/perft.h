@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // Counts the leaf nodes DEPTH plies below the current search position (set
-// up with InstallGamePosition). Every promotion is counted with all four
+// up with InstallGamePosition, see root.h). Every promotion is counted with all four
 // pieces, also at the plies where the generator lists only the queen.
 uint64_t Perft(int32_t depth);
 

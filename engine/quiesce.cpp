@@ -1,8 +1,6 @@
 // Quiescence search: resolves pending captures at the horizon so that the
 // static evaluation is only taken in quiet positions.
 
-#include <cstdlib>
-
 #include "api.h"
 #include "attacks.h"
 #include "board.h"
@@ -11,7 +9,7 @@
 #include "hashtable.h"
 #include "makemove.h"
 #include "movelist.h"
-#include "rootdriver.h"
+#include "root.h"
 #include "search.h"
 #include "searchstate.h"
 #include "nodeentry.h"
@@ -24,12 +22,7 @@ int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth) {
   const int32_t check = EnterNode();
   if (check < 0) return InfiniteScore - Ply;
 
-  if (GamePhase == 1 && check == 0 && Ply >= 5 && PawnCount[WhiteIndex] == 0 &&
-      PawnCount[BlackIndex] == 0) {
-    const int32_t material = PieceMaterial[Ply];
-    if (material <= 350 || material == 650) return 0;
-    if (material <= 700 && std::abs(MaterialBalance[Ply]) < 100) return 0;
-  }
+  if (IsMaterialDraw(check)) return 0;
 
   const int32_t probed = ProbeEntry(alpha, beta, depth);
   if (probed != NoCutoff) return probed;
@@ -43,7 +36,7 @@ int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth) {
     if (best >= beta) return best;
   }
 
-  if (depth <= -12 || Ply >= 35) return Evaluate(alpha, beta);
+  if (depth <= -12 || Ply >= SearchPlyLimit) return Evaluate(alpha, beta);
 
   MoveListTop = ListStart[Ply];
   GenerateCaptures(best, beta);
@@ -65,6 +58,7 @@ int32_t Quiesce(int32_t alpha, int32_t beta, int32_t depth) {
     }
   }
 
-  if (best <= Ply - 31999 && check == 0) return 0;
+  // Out of check no mated score stands: the node scores as level.
+  if (best <= MatedScore(Ply) && check == 0) return 0;
   return best;
 }

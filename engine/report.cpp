@@ -16,7 +16,7 @@
 #include "movegen.h"
 #include "movelist.h"
 #include "movetext.h"
-#include "rootdriver.h"
+#include "root.h"
 #include "search.h"
 #include "searchstate.h"
 
@@ -112,9 +112,9 @@ int32_t FormatPrincipalVariation(char* text, int32_t limit) {
 
 void ReportPV() {
   int32_t score = BestScore;
-  // Mate scores are shown 2000 nearer to zero.
-  if (score >= 31900) score -= 2000;
-  if (score <= -31900) score += 2000;
+  // Mates the search found are shown 2000 nearer to zero.
+  if (score >= FoundMateScore) score -= 2000;
+  if (score <= -FoundMateScore) score += 2000;
   static char text[ReportedMoves * 6 + 1];
   if (FormatPrincipalVariation(text, ReportedMoves) == 0) return;
   CallShowNodes(int32_t(NodeCount), 0);

@@ -16,7 +16,6 @@
 #include "movelist.h"
 #include "movetext.h"
 #include "report.h"
-#include "rootdriver.h"
 #include "search.h"
 #include "searchstate.h"
 
@@ -29,6 +28,10 @@ int32_t BestScore;
 int32_t FailLowFlag;
 int32_t BestChangeFlag;
 int32_t QueensAtRoot;
+int32_t RootReSearch;
+int32_t PreviousPhase;
+int32_t FollowPV;
+MovePair FollowLine[PlyLimit];
 MoveEntry PVTable[PlyLimit][PVRowLength];
 
 namespace {
@@ -68,9 +71,14 @@ bool ClockSaysStop() {
   return double(spent) > double(MoveTimeBudget) * 0.7692307692307692;
 }
 
+// No iteration goes deeper than this.
+constexpr int32_t MaxIterationDepth = 29;
+// Iteration d extends no node beyond ply d + ExtensionHeadroom.
+constexpr int32_t ExtensionHeadroom = 9;
+
 bool StopBeforeIteration(int32_t d) {
   if (d > DepthCap && AnalyseMode == 0) return true;
-  if (d > 29) return true;
+  if (d > MaxIterationDepth) return true;
   if (FixedDepth != 0) return d > FixedDepth;
   if (d >= ClockDepth && AnalyseMode == 0) return ClockSaysStop();
   return false;
@@ -82,11 +90,17 @@ inline int32_t SearchRootMove(int32_t alpha, int32_t beta, int32_t d) {
   return -Search(-beta, -alpha, d - 1, 0);
 }
 
-inline int32_t WideWindowTop(int32_t v) { return v > 29000 ? InfiniteScore : v + 250; }
+inline int32_t WideWindowTop(int32_t v) { return v > WideWindowMateScore ? InfiniteScore : v + WideWindowWidth; }
 
-}  // namespace
+// The window of the current iteration, seen from the root, and the score
+// RunRoot answers when the iterations end.
+int32_t RootAlpha;
+int32_t RootBeta;
+int32_t RootResult;
 
-int32_t RunRoot(int32_t mode) {
+// Set-up: clocks, killers and the game position for a new search. A change of
+// game phase since the last search empties the tables.
+void PrepareSearch(int32_t mode) {
   AnalyseMode = mode;
   StartClock(AnalysisClock);
   if (mode == 0) StartClock(MoveClock);
@@ -95,165 +109,211 @@ int32_t RunRoot(int32_t mode) {
   for (int32_t p = 0; p < PlyLimit; ++p) Killers[p][0] = Killers[p][1] = MovePair{0, 0};
   PonderSeconds = 0;
 
-  for (int32_t p = 1; p < PlyLimit; ++p) {
-    CastledFlags[p][WhiteIndex] = CastledFlags[0][WhiteIndex];
-    CastledFlags[p][BlackIndex] = CastledFlags[0][BlackIndex];
-  }
-
-  std::memcpy(SearchBoard, GameBoard, sizeof(Board));
-  RecomputeSets();
+  InstallGamePosition();
   NodeCount = 0;
-  Ply = 0;
-  RepetitionCount = GameMoveCount;
-  RecomputeKeys();
-  BothSidesHavePieces = 0;
-  RecountMaterial();
-  CountFilePawns();
-  MatingClass = 0;
-  ClassifyMatingEndgame();
-
-  PlyHashKey[0] = HashKey;
-  PlyPawnKingKey[0] = PawnKingKey;
-
-  ClassifyGamePhase();
   if (PreviousPhase != 0 && PreviousPhase != GamePhase) ClearTables(-100);
   PreviousPhase = GamePhase;
+}
 
-  int32_t score = RootCheckProbe();
-  if (score == 0) score = Evaluate(-InfiniteScore, InfiniteScore);
-
+// The root moves, generated and sorted by their ordering scores: answers
+// their count.
+int32_t GenerateRootMoves() {
   ListStart[0] = 0;
   MoveListTop = 0;
   RootReSearch = 0;
   GenerateMoves();
   MoveListTop = GeneratedCount;
   SortRootMoves(GeneratedCount);
-  const int32_t n = GeneratedCount;
-  ListStart[1] = n;
+  ListStart[1] = GeneratedCount;
+  return GeneratedCount;
+}
 
+// Aspiration: from the second iteration on, the window is centred on the
+// score the last one settled.
+void OpenIteration(int32_t d) {
+  if (d > 1) {
+    RootBeta = RootAlpha + AspirationHalfWidth;
+    RootAlpha = RootAlpha - AspirationHalfWidth;
+  }
+  ExtensionCeiling = ExtensionHeadroom + d;
+  FailLowFlag = 0;
+}
+
+// Reporting and state before root move i: the host is told the depth and the
+// move; the first move follows the previous principal variation.
+void BeginRootMove(int32_t i, int32_t d, int32_t n) {
+  CallShowDepth(d, 0);
+  MoveText(i);
+  CallShowMove(CurrentMoveText, i + 1, n);
+  BestChangeFlag = 0;
+  if (i == 0) {
+    LoadFollowLine();
+    FollowPV = 1;
+  } else {
+    FollowPV = 0;
+  }
+  NullMoveDepth = 0;
+  PVTable[0][0].From = 0;
+}
+
+// Fail low: the expected best move scored v at or below the window; it is
+// searched again with the window open downwards, then (unless that found a
+// mate) fully open. Answers the score, or -AbortScore when stopped.
+int32_t ReSearchFailLow(int32_t v, int32_t d, int32_t n) {
+  CallShowMove(EmptyMoveText, 1, n);
+  FailLowFlag = 1;
+  BestChangeFlag = 1;
+  RootReSearch = 1;
+  int32_t bound = v;
+  for (int32_t pass = 0; pass < 2; ++pass) {
+    MakeMove(0);
+    FollowPV = 1;
+    LoadFollowLine();
+    v = SearchRootMove(-InfiniteScore, bound, d);
+    UnmakeMove(0);
+    if (v == -AbortScore) return v;
+    if (v < bound || v >= FoundMateScore) break;
+    bound = InfiniteScore;
+  }
+  return v;
+}
+
+// Fail high: root move i beat the window at v; it is searched again above v,
+// in a wide window first, then open upwards. Answers the score (-AbortScore
+// when stopped) and in top the upper edge of the last window.
+int32_t ReSearchAbove(int32_t i, int32_t v, int32_t d, int32_t& top) {
+  top = WideWindowTop(v);
+  for (;;) {
+    FollowPV = 1;
+    LoadFollowLine();
+    MakeMove(i);
+    const int32_t w = SearchRootMove(v, top, d);
+    UnmakeMove(i);
+    if (w == -AbortScore || w < top || top == InfiniteScore) return w;
+    top = InfiniteScore;
+  }
+}
+
+// The first root move scored v: re-searched when outside the window, then it
+// sets the window for the others and is reported. False when stopped.
+bool SettleFirstMove(int32_t v, int32_t d, int32_t n) {
+  if (v <= RootAlpha) {
+    v = ReSearchFailLow(v, d, n);
+  } else if (v >= RootBeta) {
+    CallShowMove(CurrentMoveText, 1, n);
+    RootReSearch = 1;
+    int32_t top;
+    v = ReSearchAbove(0, v, d, top);
+  }
+  if (v == -AbortScore) return false;
+  // A slightly raised window: a later move must beat the first clearly.
+  if (v > -MateThreatScore && v < MateThreatScore) {
+    RootAlpha = v + 2;
+    RootBeta = v + 3;
+  } else {
+    RootAlpha = v;
+    RootBeta = v + 1;
+  }
+  MoveList[0].Score = int16_t(RootAlpha);
+  UpdatePV(0);
+  BestScore = RootAlpha;
+  RootResult = RootAlpha;
+  ReportPV();
+  return true;
+}
+
+// A later root move i beat the window at v: re-searched above v; when it is
+// still better than the old best it becomes the best, moves to the front and
+// is reported. False when stopped.
+bool SettleNewBest(int32_t i, int32_t v, int32_t d, int32_t n) {
+  CallShowMove(CurrentMoveText, i + 1, n);
+  BestChangeFlag = 1;
+  const int32_t old = RootAlpha;
+  RootAlpha = v;
+  int32_t top;
+  const int32_t w = ReSearchAbove(i, v, d, top);
+  if (w == -AbortScore) return false;
+  RootBeta = top;
+  if (w > old) {
+    BestChangeFlag = 1;
+    RootAlpha = w;
+    RootBeta = w + 1;
+    MoveList[i].Score = int16_t(w);
+    BestScore = w;
+    RootResult = w;
+    UpdatePV(i);
+    MoveToFront(i);
+  }
+  ReportPV();
+  return true;
+}
+
+// The move loop of iteration d over the n root moves. False when stopped.
+bool SearchRootMoves(int32_t d, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) {
+    BeginRootMove(i, d, n);
+    MakeMove(i);
+    RootReSearch = 0;
+    const int32_t v = SearchRootMove(RootAlpha, RootBeta, d);
+    UnmakeMove(i);
+    if (v == -AbortScore) return false;
+    if (i == 0) {
+      if (!SettleFirstMove(v, d, n)) return false;
+    } else if (v > RootAlpha) {
+      if (!SettleNewBest(i, v, d, n)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void InstallGamePosition() {
+  for (int32_t p = 1; p < PlyLimit; ++p) {
+    CastledFlags[p][WhiteIndex] = CastledFlags[0][WhiteIndex];
+    CastledFlags[p][BlackIndex] = CastledFlags[0][BlackIndex];
+  }
+  std::memcpy(SearchBoard, GameBoard, sizeof(Board));
+  RecomputeSets();
+  Ply = 0;
+  RepetitionCount = GameMoveCount;
+  RecomputeKeys();
+  BothSidesHavePieces = 0;
+  RecountMaterial();
+  CountFilePawns();
+  ClassifyMatingEndgame();
+  ClassifyGamePhase();
+  PlyHashKey[0] = HashKey;
+  PlyPawnKingKey[0] = PawnKingKey;
+  PlyMove[0] = NullMove;
+  ListStart[0] = 0;
+  MoveListTop = 0;
+}
+
+int32_t RunRoot(int32_t mode) {
+  PrepareSearch(mode);
+  int32_t score = RootCheckProbe();
+  if (score == 0) score = Evaluate(-InfiniteScore, InfiniteScore);
+  const int32_t n = GenerateRootMoves();
   SetDepthSchedule();
   QueensAtRoot = IsEmpty(WhiteQueens) && IsEmpty(BlackQueens) ? 0 : 1;
 
   BestScore = score;
-  int32_t result = score;
+  RootResult = score;
   PVTable[0][0].From = 0;
   TableAge = uint8_t(GameMoveCount < 255 ? GameMoveCount : 255);
 
-  int32_t alpha = -InfiniteScore;
-  int32_t beta = InfiniteScore;
+  // Iterative deepening until the depth, the clock or a stop ends it.
+  RootAlpha = -InfiniteScore;
+  RootBeta = InfiniteScore;
   for (int32_t d = 1;; ++d) {
     IterationDepth = d;
     if (StopBeforeIteration(d)) {
       ReportPV();
-      return result;
+      return RootResult;
     }
-    if (d > 1) {
-      beta = alpha + 33;
-      alpha = alpha - 33;
-    }
-    ExtensionCeiling = 9 + d;
-    FailLowFlag = 0;
-    if (n == 0) continue;
-
-    for (int32_t i = 0; i < n; ++i) {
-      CallShowDepth(d, 0);
-      MoveText(i);
-      CallShowMove(CurrentMoveText, i + 1, n);
-      BestChangeFlag = 0;
-      if (i == 0) {
-        LoadFollowLine();
-        FollowPV = 1;
-      } else {
-        FollowPV = 0;
-      }
-      NullMoveDepth = 0;
-      PVTable[0][0].From = 0;
-
-      MakeMove(i);
-      RootReSearch = 0;
-      int32_t v = SearchRootMove(alpha, beta, d);
-      UnmakeMove(i);
-      if (v == -AbortScore) return -1;
-
-      if (i == 0) {
-        if (v <= alpha) {
-          // The expected best move failed low: look again with the window open downwards.
-          CallShowMove(EmptyMoveText, 1, n);
-          FailLowFlag = 1;
-          BestChangeFlag = 1;
-          RootReSearch = 1;
-          int32_t bound = v;
-          for (int32_t pass = 0; pass < 2; ++pass) {
-            MakeMove(0);
-            FollowPV = 1;
-            LoadFollowLine();
-            v = SearchRootMove(-InfiniteScore, bound, d);
-            UnmakeMove(0);
-            if (v == -AbortScore) return -1;
-            if (v < bound || v >= 31900) break;
-            bound = InfiniteScore;
-          }
-        } else if (v >= beta) {
-          CallShowMove(CurrentMoveText, 1, n);
-          RootReSearch = 1;
-          int32_t hi = WideWindowTop(v);
-          int32_t w;
-          for (;;) {
-            MakeMove(0);
-            FollowPV = 1;
-            LoadFollowLine();
-            w = SearchRootMove(v, hi, d);
-            UnmakeMove(0);
-            if (w == -AbortScore) return -1;
-            if (w < hi || hi == InfiniteScore) break;
-            hi = InfiniteScore;
-          }
-          v = w;
-        }
-        // A slightly raised window: a later move must beat the first clearly.
-        if (v > -20000 && v < 20000) {
-          alpha = v + 2;
-          beta = v + 3;
-        } else {
-          alpha = v;
-          beta = v + 1;
-        }
-        MoveList[0].Score = int16_t(alpha);
-        UpdatePV(0);
-        BestScore = alpha;
-        result = alpha;
-        ReportPV();
-      } else if (v > alpha) {
-        CallShowMove(CurrentMoveText, i + 1, n);
-        BestChangeFlag = 1;
-        const int32_t old = alpha;
-        alpha = v;
-        int32_t hi = WideWindowTop(v);
-        int32_t w;
-        for (;;) {
-          FollowPV = 1;
-          LoadFollowLine();
-          MakeMove(i);
-          w = SearchRootMove(v, hi, d);
-          UnmakeMove(i);
-          if (w == -AbortScore) return -1;
-          if (w < hi || hi == InfiniteScore) break;
-          hi = InfiniteScore;
-        }
-        beta = hi;
-        if (w > old) {
-          BestChangeFlag = 1;
-          alpha = w;
-          beta = w + 1;
-          MoveList[i].Score = int16_t(w);
-          BestScore = w;
-          result = w;
-          UpdatePV(i);
-          MoveToFront(i);
-        }
-        ReportPV();
-      }
-    }
+    OpenIteration(d);
+    if (n != 0 && !SearchRootMoves(d, n)) return -1;
   }
 }
 

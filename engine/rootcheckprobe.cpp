@@ -4,14 +4,15 @@
 #include "attacks.h"
 #include "board.h"
 #include "eval.h"
+#include "scores.h"
 #include "searchstate.h"
 
 int32_t RootCheckProbe() {
   if (SideToMove == White) {
-    if (AttackedByWhite(BlackKingSquare) != 0) return 32000 - Ply;
+    if (AttackedByWhite(BlackKingSquare) != 0) return InfiniteScore - Ply;
     InCheck = AttackedByBlack(WhiteKingSquare);
   } else {
-    if (AttackedByBlack(WhiteKingSquare) != 0) return 32000 - Ply;
+    if (AttackedByBlack(WhiteKingSquare) != 0) return InfiniteScore - Ply;
     InCheck = AttackedByWhite(BlackKingSquare);
   }
   return 0;

@@ -4,12 +4,8 @@
 
 #include <cstdint>
 
+#include "scores.h"
 #include "types.h"
-
-// Scores with a meaning of their own.
-constexpr int32_t AbortScore = 32111;   // the search was stopped; travels up unchanged
-constexpr int32_t InfiniteScore = 32000;
-constexpr int32_t PickedScore = -32100;  // ordering score of an entry already picked
 
 // Nodes of Search and Quiesce in this analysis, counted modulo 2^32 (the
 // reports carry it as 32 bits).
@@ -17,6 +13,8 @@ extern uint32_t NodeCount;
 extern int32_t NullMoveDepth;                 // null moves on the current path
 extern int32_t ThreatExtensions[PlyLimit];    // mate-threat extensions granted on the path
 extern int32_t ExtensionCeiling;              // ply + depth above it: no extension
+// From this ply on, Search and Quiesce answer with the evaluation.
+constexpr int32_t SearchPlyLimit = 35;
 
 // Starts loading the table slots and the pawn cache entry of the current
 // position, so that the probe finds them in the cache after the node's first

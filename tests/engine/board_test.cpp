@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/root.h"
 #include "engine_test_util.h"
 
 namespace {

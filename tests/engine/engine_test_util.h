@@ -8,6 +8,7 @@
 
 #include "engine/engine.h"
 #include "engine/perft.h"
+#include "engine/root.h"
 
 // Initialises the engine once per test program (small tables).
 inline void EnsureEngine() {

@@ -2,6 +2,7 @@
 // mate-score adjustment by ply, clearing.
 #include <gtest/gtest.h>
 
+#include "engine/root.h"
 #include "engine_test_util.h"
 
 namespace {

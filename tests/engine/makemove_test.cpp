@@ -6,6 +6,7 @@
 #include <random>
 
 #include "../common/engine_support.h"
+#include "engine/root.h"
 #include "engine_test_util.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/eval.h"
+#include "engine/root.h"
 #include "engine_test_util.h"
 
 namespace {

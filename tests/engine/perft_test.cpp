@@ -9,6 +9,7 @@
 #include "../common/test_support.h"
 #include "engine/engine.h"
 #include "engine/perft.h"
+#include "engine/root.h"
 #include "engine_test_util.h"
 
 namespace {

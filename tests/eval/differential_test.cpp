@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/pawncache.h"
+#include "engine/root.h"
 #include "evaltestsupport.h"
 
 namespace {

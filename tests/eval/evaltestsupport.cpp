@@ -1,6 +1,7 @@
 #include "evaltestsupport.h"
 
 #include "engine/perft.h"
+#include "engine/root.h"
 
 void EngineReady() {
   static bool ready = false;
@@ -14,12 +15,6 @@ void SetPosition(const char* text) {
   EngineReady();
   SetUpFromText(text);
   InstallGamePosition();
-  for (int32_t p = 1; p < PlyLimit; ++p) {
-    CastledFlags[p][0] = CastledFlags[0][0];
-    CastledFlags[p][1] = CastledFlags[0][1];
-  }
-  ClassifyMatingEndgame();
-  ClassifyGamePhase();
 }
 
 int32_t EvaluateRoot() {

@@ -29,7 +29,6 @@ TEST(Quiesce, StandPatCheckAndDepthFloor) {
   };
   for (const Case& c : cases) {
     LoadPosition(c.Text);
-    ClassifyGamePhase();
     const int32_t stat = Evaluate(c.Alpha, c.Beta);
     NodeCount = 0;
     MoveListTop = ListStart[0] = 0;

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "engine/report.h"
-#include "engine/rootdriver.h"
+#include "engine/root.h"
 #include "engine/search.h"
 #include "searchtest.h"
 

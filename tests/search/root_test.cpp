@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "engine/root.h"
-#include "engine/rootdriver.h"
 #include "engine/eval.h"
 #include "engine/search.h"
 #include "searchtest.h"

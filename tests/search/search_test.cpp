@@ -6,7 +6,7 @@
 
 #include "engine/search.h"
 #include "engine/eval.h"
-#include "engine/rootdriver.h"
+#include "engine/root.h"
 #include <algorithm>
 #include "searchtest.h"
 
@@ -99,9 +99,6 @@ int32_t SearchAfterRootMove(const char* text, const std::vector<const char*>& ga
                             int32_t depth, int32_t ceiling = -1, int32_t alpha = -InfiniteScore,
                             int32_t beta = InfiniteScore, int32_t childList = -1) {
   LoadPosition(text, game);
-  MatingClass = 0;
-  ClassifyMatingEndgame();
-  ClassifyGamePhase();
   ObrantuleSetDepth(depth + 1);
   StopFlag.store(0);
   PonderOffFlag.store(0);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/root.h"
+
 Reports Reported;
 
 namespace {

@@ -9,6 +9,7 @@
 #include "command.h"
 #include "engine/engine.h"
 #include "engine/eval.h"
+#include "engine/root.h"
 #include "position_args.h"
 
 namespace {
@@ -75,10 +76,8 @@ int EvalCommand(int argc, char** argv) {
   if (!SetUpDevPosition(argc, argv, "eval")) return 1;
 
   ExplainEvaluation = 1;
-  // What the root driver does before a search.
+  // The position as the root driver installs it before a search.
   InstallGamePosition();
-  ClassifyMatingEndgame();
-  ClassifyGamePhase();
   const int32_t checkProbe = RootCheckProbe();
 
   LastEvalTerms = EvalTerms{};

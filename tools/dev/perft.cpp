@@ -11,6 +11,7 @@
 #include "command.h"
 #include "engine/engine.h"
 #include "engine/perft.h"
+#include "engine/root.h"
 #include "position_args.h"
 
 namespace {
