@@ -39,7 +39,7 @@ TEST(Quiesce, StandPatCheckAndDepthFloor) {
     if (c.Expect == 1) {
       EXPECT_GT(v, stat + 300) << what;
     }
-    EXPECT_EQ(c.Nodes != 0 ? NodeCount == c.Nodes : NodeCount > 1, true) << what << ": " << NodeCount << " nodes";
+    EXPECT_EQ(c.Nodes != 0 ? NodeCount == uint32_t(c.Nodes) : NodeCount > 1, true) << what << ": " << NodeCount << " nodes";
     EXPECT_EQ(Ply, 0);
   }
 }
