@@ -38,6 +38,13 @@ struct AdapterState {
   // analysis_requests.cpp).
   std::atomic<int32_t> Requests;
   std::atomic<int32_t> Gate;
+  // 1 while Eng9 or Eng15 is using the engine's tables (a short spin lock
+  // for Eng15, held by Eng9 for the whole analysis).
+  std::atomic<int32_t> EngineInUse;
+  // A hash clear asked for while an analysis ran; made before the next.
+  std::atomic<int32_t> HashClearPending;
+  // 1 while Eng14 or Eng9 works on the parameter table's flags.
+  std::atomic<int32_t> ParamsLock;
   // Eng9's thread only: the analysis began with pondering already ended.
   int32_t PonderOffAtStart;
   AnalysisRecord* Analysis;
@@ -91,6 +98,12 @@ void RequestStop();       // what Eng3 does
 int32_t NoteReport();     // each report's entry on the engine's thread: 1 while a stop is pending
 // Whether this thread is inside Eng9 (Eng2 from a report must not wait for itself).
 int32_t ThinkingOnThisThread();
+
+// Use of the engine's tables between Eng9 and Eng15 (connection.cpp).
+void AcquireEngineUse();        // waits for Eng15's short hold to end
+int32_t TryAcquireEngineUse();  // 0 when an analysis holds it
+void ReleaseEngineUse();
+void ApplyPendingHashClear();   // with the engine in use
 
 // The connection gate (connection.cpp): 1 when the connection is open, and
 // the caller must then LeaveConnection.

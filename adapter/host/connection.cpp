@@ -64,10 +64,18 @@ void ReadIdentityText(const char* operation, char* cache) {
   PlatformFreeLibrary(module);
 }
 
+// The bound engine is asked each time, but its text is handed out from the
+// cache: the host may keep the pointer after the engine has been unloaded.
 const char* IdentityText(EngineGetTextFunction bound, const char* operation, char* cache,
                          const char* fallback) {
+  if (bound != nullptr) {
+    const char* text = bound();
+    if (text == nullptr) return cache[0] != '\0' ? cache : fallback;
+    strncpy(cache, text, IdentityTextCapacity - 1);
+    cache[IdentityTextCapacity - 1] = '\0';
+    return cache;
+  }
   if (cache[0] != '\0') return cache;
-  if (bound != nullptr) return bound();
   ReadIdentityText(operation, cache);
   return cache[0] != '\0' ? cache : fallback;
 }
@@ -87,6 +95,23 @@ int32_t EnterConnection() {
 }
 
 void LeaveConnection() { Adapter.Gate.fetch_sub(1, std::memory_order_acq_rel); }
+
+void AcquireEngineUse() {
+  while (!TryAcquireEngineUse()) PlatformYield();
+}
+
+int32_t TryAcquireEngineUse() {
+  int32_t free = 0;
+  return Adapter.EngineInUse.compare_exchange_strong(free, 1, std::memory_order_acq_rel) ? 1 : 0;
+}
+
+void ReleaseEngineUse() { Adapter.EngineInUse.store(0, std::memory_order_release); }
+
+void ApplyPendingHashClear() {
+  if (Adapter.HashClearPending.exchange(0, std::memory_order_acq_rel) != 0 &&
+      Adapter.Engine.ClearHashtable != nullptr)
+    Adapter.Engine.ClearHashtable();
+}
 
 extern "C" {
 
@@ -149,6 +174,7 @@ int32_t HOSTCALL Eng1(void* analysisRecord, int32_t hostValue2, int32_t hostValu
   Adapter.ParamsPushedAll = 1;
   Adapter.ParamsChanged = 0;
   BuildHostParamTable();
+  Adapter.HashClearPending.store(0, std::memory_order_relaxed);
   Adapter.Gate.fetch_or(GateOpenBit, std::memory_order_acq_rel);
   return 0;
 }
@@ -209,7 +235,13 @@ int32_t HOSTCALL Eng12() { return 0x04002010; }
 
 void HOSTCALL Eng15() {
   if (EnterConnection()) {
-    if (Adapter.Engine.ClearHashtable != nullptr) Adapter.Engine.ClearHashtable();
+    // Clearing the tables under a running search would race with it: the
+    // clear is then left to Eng9, which makes it as the analysis ends.
+    Adapter.HashClearPending.store(1, std::memory_order_release);
+    if (!ThinkingOnThisThread() && TryAcquireEngineUse()) {
+      ApplyPendingHashClear();
+      ReleaseEngineUse();
+    }
     LeaveConnection();
   }
   TablebaseCloseFiles();

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "../platform/platform.h"
 #include "adapter_state.h"
 
 void BuildHostParamTable() {
@@ -53,7 +54,21 @@ void FreeHostParamTable() {
   free(table);
 }
 
-void PushEngineParameters() {
+namespace {
+
+// Eng14 marks changed entries while Eng9 may be sending them: both hold this
+// short lock for their pass over the flags (never across a host call).
+void LockParams() {
+  int32_t free = 0;
+  while (!Adapter.ParamsLock.compare_exchange_weak(free, 1, std::memory_order_acq_rel)) {
+    free = 0;
+    PlatformYield();
+  }
+}
+
+void UnlockParams() { Adapter.ParamsLock.store(0, std::memory_order_release); }
+
+void SendParameters() {
   HostParamTable* table = Adapter.Params;
   if (table == nullptr) return;
   EngineSetParamFunction setParam = Adapter.Engine.SetParam;
@@ -73,6 +88,14 @@ void PushEngineParameters() {
   }
 }
 
+}  // namespace
+
+void PushEngineParameters() {
+  LockParams();
+  SendParameters();
+  UnlockParams();
+}
+
 extern "C" {
 
 HostParamTable* HOSTCALL Eng13() {
@@ -89,10 +112,11 @@ HostParamTable* HOSTCALL Eng13() {
 
 void HOSTCALL Eng14(int32_t hostValue) {
   if (!EnterConnection()) return;
-  Adapter.ParamsChanged = 0;
   HostParamTable* table = Adapter.Params;
+  if (hostValue != 0 && table != nullptr && Adapter.EditParams != nullptr) Adapter.EditParams(table, hostValue);
+  LockParams();
+  Adapter.ParamsChanged = 0;
   if (hostValue != 0 && table != nullptr) {
-    if (Adapter.EditParams != nullptr) Adapter.EditParams(table, hostValue);
     for (int32_t i = 0; i < table->Count; ++i) {
       HostParamEntry& entry = table->Entries[i];
       entry.Changed = 0;
@@ -102,6 +126,7 @@ void HOSTCALL Eng14(int32_t hostValue) {
       }
     }
   }
+  UnlockParams();
   LeaveConnection();
 }
 

@@ -181,6 +181,8 @@ extern "C" int32_t HOSTCALL Eng9(void* gameRecord) {
     LeaveConnection();
     return 0;
   }
+  AcquireEngineUse();
+  ApplyPendingHashClear();
   int32_t result = 0;
   if (SetEnginePosition(game)) {
     PassTimeControl(game);
@@ -196,6 +198,8 @@ extern "C" int32_t HOSTCALL Eng9(void* gameRecord) {
     if (Adapter.Engine.Analyse != nullptr && (requests & StopBit) == 0)
       result = Adapter.Engine.Analyse(Adapter.PonderOffAtStart ? 0 : game->AnalyseValue);
   }
+  ApplyPendingHashClear();
+  ReleaseEngineUse();
   EndThinking();
   LeaveConnection();
   return result;

@@ -1,7 +1,10 @@
 // Connection lifecycle, engine binding and identity queries of the adapter.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "test_host.h"
 
@@ -205,4 +208,57 @@ TEST(AdapterLifecycle, CloseFromInsideTheAnalysisIsRefused) {
   host.ClearEngineLog();
   host.Eng.Eng2();
   EXPECT_EQ(Lines(host.EngineLog()), std::vector<std::string>{"Quit"});
+}
+
+TEST(AdapterLifecycle, IdentityTextsOutliveTheEngineLibrary) {
+  // A host may keep the pointer and read it after the engine is unloaded:
+  // the text must not live in the engine's module.
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  const char* version = host.Eng.Eng7();
+  const char* author = host.Eng.Eng6();
+  for (const char* text : {version, author}) {
+    Dl_info where{};
+    ASSERT_NE(dladdr(text, &where), 0);
+    EXPECT_EQ(std::string(where.dli_fname).find("Obrantule.dll"), std::string::npos) << where.dli_fname;
+  }
+  host.Eng.Eng2();
+  EXPECT_STREQ(version, "Fake 1.0");
+  EXPECT_STREQ(author, "Fake Author");
+}
+
+TEST(AdapterLifecycle, HashClearDuringAnAnalysisWaitsForItsEnd) {
+  // Clearing the tables under a running search would race with it.
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  static AdapterEntries* entries;
+  static TestInstallation* installation;
+  entries = &host.Eng;
+  installation = &host;
+  host.SetAnalyseHook([](const EngineCallbacks* engine) {
+    engine->ShowDepth(1, 0);
+    std::thread other([] { entries->Eng15(); });
+    other.join();
+    entries->Eng15();  // from the analysing thread itself
+    const std::vector<std::string> log = Lines(installation->EngineLog());
+    EXPECT_EQ(std::count(log.begin(), log.end(), "ClearHashtable"), 0);
+  });
+  GameRecord game{};
+  game.StartsFromInitial = 1;
+  host.ClearEngineLog();
+  host.Eng.Eng9(&game);
+  std::vector<std::string> log = Lines(host.EngineLog());
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "ClearHashtable");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "ClearHashtable"), 1);
+  // Without an analysis the clear is made at once, and only once.
+  host.SetAnalyseHook(nullptr);
+  host.ClearEngineLog();
+  host.Eng.Eng15();
+  host.Eng.Eng9(&game);
+  log = Lines(host.EngineLog());
+  EXPECT_EQ(std::count(log.begin(), log.end(), "ClearHashtable"), 1);
+  EXPECT_EQ(log.front(), "ClearHashtable");
 }
