@@ -63,39 +63,39 @@ EXTRA_POSITIONS = [
     ("tb-bishop-knight", "8/8/3k4/8/8/8/8/2B1KN2 w - - 0 1"),
 ]
 
-# Depth per position for obrantule, glaurung, hoichess, toga2, meant to give
-# each search a few seconds of processor time. Part of Obrantule's column
-# comes from --calibrate 2.0; the rest are estimates: on a quiet machine run
-# --calibrate and paste the table it prints here.
+# Depth per position for obrantule, glaurung, hoichess, toga2: the smallest
+# depth whose search took at least 2 s of processor time (--calibrate 2.0,
+# 2026-12-08), except Obrantule's tb-rook, one lower (that depth took 42 s).
+# Where a peer reaches depth 29 in a moment it has found the mate and stops.
 DEPTHS = {
-    "start": (10, 12, 9, 12),
-    "open-spanish": (11, 11, 8, 11),
-    "open-sicilian": (9, 11, 8, 11),
-    "middle-castles": (9, 10, 7, 10),
-    "middle-pins": (10, 10, 8, 10),
-    "middle-promotion": (11, 10, 7, 10),
-    "middle-isolani": (9, 11, 8, 11),
-    "middle-black": (10, 11, 8, 11),
-    "end-rooks": (12, 15, 12, 15),
-    "end-pawns": (29, 20, 16, 18),
-    "end-rook-pawns": (12, 14, 11, 14),
-    "end-bishops": (13, 15, 12, 15),
-    "mate-in-three": (10, 13, 10, 13),
-    "mate-smothered": (10, 12, 9, 12),
-    "tb-rook": (20, 20, 15, 18),
-    "tb-rook-pawn": (14, 17, 13, 16),
-    "open-queens-gambit": (10, 11, 8, 11),
-    "open-caro-kann": (10, 11, 8, 11),
-    "open-french-black": (10, 11, 8, 11),
-    "middle-dragon": (9, 10, 7, 10),
-    "middle-carlsbad": (10, 11, 8, 11),
-    "middle-open-files": (10, 11, 8, 11),
-    "end-queens": (10, 13, 10, 13),
-    "end-rooks-many-pawns": (12, 14, 11, 14),
-    "end-pawns-majority": (16, 18, 14, 17),
-    "end-knight-bishop": (13, 15, 12, 15),
-    "tb-lucena": (16, 18, 14, 17),
-    "tb-bishop-knight": (18, 18, 14, 17),
+    "start": (10, 15, 11, 14),
+    "open-spanish": (11, 15, 12, 16),
+    "open-sicilian": (10, 14, 13, 14),
+    "middle-castles": (10, 12, 10, 13),
+    "middle-pins": (11, 15, 14, 16),
+    "middle-promotion": (12, 14, 12, 15),
+    "middle-isolani": (10, 14, 9, 14),
+    "middle-black": (10, 15, 11, 15),
+    "end-rooks": (12, 18, 15, 18),
+    "end-pawns": (29, 29, 24, 29),
+    "end-rook-pawns": (16, 19, 13, 19),
+    "end-bishops": (18, 22, 14, 23),
+    "mate-in-three": (9, 29, 29, 29),
+    "mate-smothered": (20, 29, 29, 29),
+    "tb-rook": (17, 24, 20, 21),
+    "tb-rook-pawn": (17, 20, 14, 24),
+    "open-queens-gambit": (10, 13, 9, 14),
+    "open-caro-kann": (11, 14, 10, 14),
+    "open-french-black": (11, 14, 10, 14),
+    "middle-dragon": (10, 14, 10, 14),
+    "middle-carlsbad": (10, 13, 10, 13),
+    "middle-open-files": (10, 13, 10, 13),
+    "end-queens": (11, 18, 12, 18),
+    "end-rooks-many-pawns": (13, 20, 10, 20),
+    "end-pawns-majority": (13, 20, 14, 18),
+    "end-knight-bishop": (17, 20, 15, 20),
+    "tb-lucena": (18, 21, 16, 21),
+    "tb-bishop-knight": (13, 22, 15, 19),
 }
 
 
