@@ -6,7 +6,8 @@
 #include "../platform/platform.h"
 #include "../tablebase/module_path.h"
 #include "adapter_state.h"
-#include "tablebase_calls.h"
+#include "../tablebase/tablebase_probe.h"
+#include "../tablebase/tablebase_registry.h"
 
 AdapterState Adapter;
 
