@@ -65,12 +65,23 @@ void ReadIdentityText(const char* operation, char* cache) {
   PlatformFreeLibrary(module);
 }
 
-const char* IdentityText(EngineGetTextFunction bound, const char* operation, char* cache,
+// The engine's author or version: the cached text, else the bound engine's
+// answer while connected, else the text read from the library on its own.
+const char* IdentityText(EngineGetTextFunction EngineEntryTable::*entry, const char* operation, char* cache,
                          const char* fallback) {
-  if (cache[0] != '\0') return cache;
-  if (bound != nullptr) return bound();
-  ReadIdentityText(operation, cache);
-  return cache[0] != '\0' ? cache : fallback;
+  int32_t open = EnterConnection();
+  EngineGetTextFunction bound = open ? Adapter.Engine.*entry : nullptr;
+  const char* text;
+  if (cache[0] != '\0') {
+    text = cache;
+  } else if (bound != nullptr) {
+    text = bound();
+  } else {
+    ReadIdentityText(operation, cache);
+    text = cache[0] != '\0' ? cache : fallback;
+  }
+  if (open) LeaveConnection();
+  return text;
 }
 
 }  // namespace
@@ -182,19 +193,11 @@ void HOSTCALL Eng2() {
 int32_t HOSTCALL Eng5() { return LoadFlag(Adapter.Initialised); }
 
 const char* HOSTCALL Eng6() {
-  int32_t open = EnterConnection();
-  const char* text =
-      IdentityText(open ? Adapter.Engine.GetAuthor : nullptr, "GetAuthor", Adapter.AuthorCache, FallbackAuthor);
-  if (open) LeaveConnection();
-  return text;
+  return IdentityText(&EngineEntryTable::GetAuthor, "GetAuthor", Adapter.AuthorCache, FallbackAuthor);
 }
 
 const char* HOSTCALL Eng7() {
-  int32_t open = EnterConnection();
-  const char* text =
-      IdentityText(open ? Adapter.Engine.GetVersion : nullptr, "GetVersion", Adapter.VersionCache, FallbackVersion);
-  if (open) LeaveConnection();
-  return text;
+  return IdentityText(&EngineEntryTable::GetVersion, "GetVersion", Adapter.VersionCache, FallbackVersion);
 }
 
 int32_t HOSTCALL Eng8() {
