@@ -14,11 +14,7 @@ int32_t MoverKingAttacked() {
   return SideToMove == Black ? BitAttackedByBlack(WhiteKingSquare) : BitAttackedByWhite(BlackKingSquare);
 }
 
-namespace {
-
-// Deep in the tree the generator lists a promotion with the queen only; the
-// count needs the other three pieces as well.
-int32_t AddMissingPromotions(int32_t start, int32_t end) {
+int32_t AppendUnderPromotions(int32_t start, int32_t end) {
   const int32_t generatedEnd = end;
   for (int32_t i = start; i < generatedEnd; ++i) {
     if (MoveList[i].Flag != Queen) continue;
@@ -41,13 +37,15 @@ int32_t AddMissingPromotions(int32_t start, int32_t end) {
   return end;
 }
 
+namespace {
+
 uint64_t PerftNode(int32_t depth) {
   const int32_t start = MoveListTop;
   ListStart[Ply] = start;
   GenerateMoves();
   int32_t end = start + GeneratedCount;
   if (end >= GeneratorLimit) PerftOverflow = 1;
-  end = AddMissingPromotions(start, end);
+  end = AppendUnderPromotions(start, end);
   MoveListTop = end;
   ListStart[Ply + 1] = end;
   uint64_t nodes = 0;

@@ -13,6 +13,12 @@ uint64_t Perft(int32_t depth);
 // with its king attacked (or the kings touching): the search's legality test.
 int32_t MoverKingAttacked();
 
+// Deep in the tree the generator lists a promotion with the queen only:
+// appends after the moves [start, end) the rook, bishop and knight versions
+// of each such promotion and answers the new end of the list. Sets
+// PerftOverflow and stops when the move list is full.
+int32_t AppendUnderPromotions(int32_t start, int32_t end);
+
 // Set when a count had to drop moves because the move list was full.
 extern int32_t PerftOverflow;
 

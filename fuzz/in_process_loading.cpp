@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "../adapter/host/adapter_state.h"
-#include "../adapter/host/tablebase_calls.h"
+#include "../adapter/tablebase/tablebase_probe.h"
 
 namespace {
 

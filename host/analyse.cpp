@@ -145,14 +145,18 @@ int Refuse(const std::string& message, const std::string& hint = "") {
 
 const char FenHint[] = "put the whole FEN in quotes, as in --fen \"8/8/8/4k3/8/8/8/R3K3 w - - 0 1\"";
 
-}  // namespace
+// What the command line asks for.
+struct AnalyseRequest {
+  std::string Fen = StartFen;
+  bool FenGiven = false;
+  std::vector<std::string> MoveTexts;
+  double Depth = 0, MoveTime = 0, Hash = 64;
+  bool Infinite = false;
+};
 
-int RunAnalyse(int argc, char** argv) {
-  std::string fen = StartFen;
-  bool fenGiven = false;
-  std::vector<std::string> moveTexts;
-  double depth = 0, moveTime = 0, hash = 64;
-  bool infinite = false;
+// Reads the options into *request; answers -1 when they are complete, else
+// the exit status (0 after --help).
+int ParseAnalyseArguments(int argc, char** argv, AnalyseRequest* request) {
   int limitCount = 0;
   for (int i = 0; i < argc; ++i) {
     std::string option = argv[i];
@@ -162,9 +166,9 @@ int RunAnalyse(int argc, char** argv) {
     }
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     struct { const char* Name; double* Target; double Low, High; bool Whole; const char* Range; } numbers[] = {
-        {"--depth", &depth, 1, 29, true, "a whole number from 1 to 29"},
-        {"--movetime", &moveTime, 0.001, 1e7, false, "seconds from 0.001 to 10000000"},
-        {"--hash", &hash, 1, 4096, true, "a whole number of megabytes from 1 to 4096"}};
+        {"--depth", &request->Depth, 1, 29, true, "a whole number from 1 to 29"},
+        {"--movetime", &request->MoveTime, 0.001, 1e7, false, "seconds from 0.001 to 10000000"},
+        {"--hash", &request->Hash, 1, 4096, true, "a whole number of megabytes from 1 to 4096"}};
     bool matched = false;
     for (const auto& number : numbers) {
       if (option != number.Name) continue;
@@ -179,76 +183,91 @@ int RunAnalyse(int argc, char** argv) {
     if (matched) continue;
     if (option == "--fen") {
       if (value == nullptr) return Refuse("--fen needs a position", FenHint);
-      if (fenGiven) return Refuse("--fen given twice");
-      fen = argv[++i];
-      fenGiven = true;
+      if (request->FenGiven) return Refuse("--fen given twice");
+      request->Fen = argv[++i];
+      request->FenGiven = true;
     } else if (option == "--moves") {
-      while (i + 1 < argc && strncmp(argv[i + 1], "--", 2) != 0) moveTexts.push_back(argv[++i]);
+      while (i + 1 < argc && strncmp(argv[i + 1], "--", 2) != 0) request->MoveTexts.push_back(argv[++i]);
     } else if (option == "--infinite") {
-      infinite = true;
+      request->Infinite = true;
       ++limitCount;
     } else if (option == "--coordinates") {
       Coordinates = true;
     } else {
       // A FEN without quotes arrives as several words: its side to move,
       // castling field and counters then look like stray arguments.
-      bool fenWord = fenGiven && i > 0 && (option == "w" || option == "b" || option == "-" ||
-                                           option.find_first_not_of("KQkq") == std::string::npos ||
-                                           option.find_first_not_of("0123456789") == std::string::npos);
+      bool fenWord = request->FenGiven && i > 0 &&
+                     (option == "w" || option == "b" || option == "-" ||
+                      option.find_first_not_of("KQkq") == std::string::npos ||
+                      option.find_first_not_of("0123456789") == std::string::npos);
       return Refuse("unknown option '" + option + "'", fenWord ? FenHint : "");
     }
   }
   if (limitCount > 1) return Refuse("--depth, --movetime and --infinite contradict each other: give one of them");
-  ChessPosition start;
-  std::string error, notes;
-  if (!ParseFen(fen, &start, &error, &notes)) {
-    bool oneWord = fen.find(' ') == std::string::npos;
-    return Refuse("bad FEN (" + error + "): " + fen, oneWord ? FenHint : "");
+  return -1;
+}
+
+// Sets *start from the FEN and Root from it and the moves played; answers -1,
+// else the exit status.
+int SetUpPosition(const AnalyseRequest& request, ChessPosition* start, std::vector<ChessMove>* moves,
+                  std::string* notes) {
+  std::string error;
+  if (!ParseFen(request.Fen, start, &error, notes)) {
+    bool oneWord = request.Fen.find(' ') == std::string::npos;
+    return Refuse("bad FEN (" + error + "): " + request.Fen, oneWord ? FenHint : "");
   }
-  Root = start;
-  std::vector<ChessMove> moves;
-  for (const std::string& text : moveTexts) {
+  Root = *start;
+  for (const std::string& text : request.MoveTexts) {
     ChessMove move;
     if (!FindLegalMove(Root, text, &move))
       return Refuse("illegal or unreadable move '" + text + "' in " + PositionToFen(Root),
                     "moves are written from square and to square, as e2e4, e1g1 or e7e8q");
     PlayMove(&Root, move);
-    moves.push_back(move);
+    moves->push_back(move);
   }
+  return -1;
+}
+
+// Loads and connects the plug-in and shows the position; false (with the
+// error printed) when the plug-in cannot be had.
+bool ConnectAndShowPosition(int32_t hashMB, const std::string& notes) {
+  std::string error;
   if (!LoadPlugin(&error)) {
     fprintf(stderr, "analyse: %s\n", error.c_str());
-    return 1;
+    return false;
   }
   LocateDefaultTablebases();
-  int32_t code = ConnectPlugin(int32_t(hash));
+  int32_t code = ConnectPlugin(hashMB);
   if (code != 0) {
     fprintf(stderr, "analyse: %s\n", ConnectErrorText(code).c_str());
-    return 1;
+    return false;
   }
   Say(ReadableName(Plugin.Eng7()) + " analyses " + PositionToFen(Root));
   if (!notes.empty()) Say("Note: " + notes + ".");
   PrintDiagram(Root);
   Say(std::string(Root.WhiteToMove ? "White" : "Black") + " to move.  Tablebases: " + TablebaseReport() + ".");
-  if (LegalMoves(Root).empty()) {
-    SayNoMove(Root);
-    DisconnectPlugin();
-    return 0;
-  }
-  GameRecord record{};
-  FillGameRecord(&record, start, !fenGiven, moves);
-  SearchLimits limits;
-  if (depth == 0 && moveTime == 0 && !infinite) depth = 10;
+  return true;
+}
+
+// The engine's own depth limit where it suffices; deeper searches, a time and
+// an endless analysis run without a clock and the host ends them.
+void SetLimits(const AnalyseRequest& request, GameRecord* record, SearchLimits* limits) {
+  double depth = request.Depth;
+  if (depth == 0 && request.MoveTime == 0 && !request.Infinite) depth = 10;
   if (depth > 0 && depth <= 20) {
-    record.TimeMode = TimeModeDepth;
-    record.Depth = uint16_t(depth);
+    record->TimeMode = TimeModeDepth;
+    record->Depth = uint16_t(depth);
   } else {
-    // The engine analyses without a clock; the host ends the search.
-    record.TimeMode = TimeModeInfinite;
-    record.AnalyseValue = 1;
-    limits.StopAfterDepth = int32_t(depth);
-    limits.StopAfterMs = int32_t(moveTime * 1000);
-    limits.HoldUntilStop = infinite ? 1 : 0;
+    record->TimeMode = TimeModeInfinite;
+    record->AnalyseValue = 1;
+    limits->StopAfterDepth = int32_t(depth);
+    limits->StopAfterMs = int32_t(request.MoveTime * 1000);
+    limits->HoldUntilStop = request.Infinite ? 1 : 0;
   }
+}
+
+// Runs the search to its end, printing as it goes; Ctrl-C stops it.
+void SearchAndPrint(const GameRecord& record, const SearchLimits& limits, bool infinite) {
   if (infinite) Say("Press Ctrl-C to stop.");
   Say("Scores are from White's view (+1.00: White is a pawn up; #3: White mates in 3, #-3: Black does).");
   Say(Pad("depth", 5) + Pad("score", 8) + Pad("nodes", 13) + Pad("nps", 10) + Pad("seconds", 9) + Pad("tb hits", 8) +
@@ -268,6 +287,30 @@ int RunAnalyse(int argc, char** argv) {
   }
   WaitForSearch();
   signal(SIGINT, SIG_DFL);
+}
+
+}  // namespace
+
+int RunAnalyse(int argc, char** argv) {
+  AnalyseRequest request;
+  int status = ParseAnalyseArguments(argc, argv, &request);
+  if (status >= 0) return status;
+  ChessPosition start;
+  std::vector<ChessMove> moves;
+  std::string notes;
+  status = SetUpPosition(request, &start, &moves, &notes);
+  if (status >= 0) return status;
+  if (!ConnectAndShowPosition(int32_t(request.Hash), notes)) return 1;
+  if (LegalMoves(Root).empty()) {
+    SayNoMove(Root);
+    DisconnectPlugin();
+    return 0;
+  }
+  GameRecord record{};
+  FillGameRecord(&record, start, !request.FenGiven, moves);
+  SearchLimits limits;
+  SetLimits(request, &record, &limits);
+  SearchAndPrint(record, limits, request.Infinite);
   DisconnectPlugin();
   return 0;
 }

@@ -16,6 +16,14 @@ void* PluginModule = nullptr;
 PostSink Sink = nullptr;
 std::vector<std::pair<int32_t, int32_t>> ParameterEdits;
 
+template <typename F>
+bool Bind(const char* name, F& slot) {
+  slot = reinterpret_cast<F>(dlsym(PluginModule, name));
+  return slot != nullptr;
+}
+
+}  // namespace
+
 std::string ProgramDirectory() {
   char path[4096];
   ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
@@ -25,14 +33,6 @@ std::string ProgramDirectory() {
   size_t slash = text.rfind('/');
   return slash == std::string::npos ? "." : text.substr(0, slash);
 }
-
-template <typename F>
-bool Bind(const char* name, F& slot) {
-  slot = reinterpret_cast<F>(dlsym(PluginModule, name));
-  return slot != nullptr;
-}
-
-}  // namespace
 
 // The host library's functions, found by the plug-in in this program.
 extern "C" __attribute__((visibility("default"))) int32_t HOSTCALL Func3(int32_t message, int32_t, int32_t,

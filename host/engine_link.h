@@ -31,6 +31,10 @@ extern AnalysisRecord HostAnalysis;
 extern StatsRecord HostStats;
 extern InfoRecord HostInfo;
 
+// The directory of this program, without a trailing "/" ("." when unknown):
+// the plug-in and the settings file are looked for beside it.
+std::string ProgramDirectory();
+
 // Loads the plug-in: OBRANTULE_PLUGIN names it, else Obrantule.eng beside
 // this program. False with a message when it cannot be loaded.
 bool LoadPlugin(std::string* error);

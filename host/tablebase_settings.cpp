@@ -12,6 +12,8 @@
 #include <set>
 #include <vector>
 
+#include "engine_link.h"
+
 namespace {
 
 const char SettingsVariable[] = "OBRANTULE_SETTINGS";
@@ -34,15 +36,6 @@ std::string Trim(const std::string& text) {
 std::string Lower(std::string text) {
   for (char& c : text) c = char(tolower(static_cast<unsigned char>(c)));
   return text;
-}
-
-std::string ProgramDirectory() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-  if (length <= 0) return ".";
-  path[length] = '\0';
-  std::string text(path);
-  return text.substr(0, text.rfind('/'));
 }
 
 // Shows the values the prober would read now, found where it looks.

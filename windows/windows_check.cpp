@@ -139,29 +139,31 @@ DWORD WINAPI ThinkThread(void* parameter) {
   return 0;
 }
 
-}  // namespace
+// The entry points the checks call.
+struct AdapterEntries {
+  Eng1Function Eng1;
+  VoidFunction Eng2, Eng3;
+  IntFunction Eng4, Eng5;
+  TextFunction Eng6, Eng7;
+  IntFunction Eng8;
+  Eng9Function Eng9;
+  IntFunction Eng12;
+  Eng13Function Eng13;
+  Eng19Function Eng19;
+};
 
-int main(int argc, char** argv) {
-  const char* tables = nullptr;
-  for (int i = 1; i < argc; ++i) {
-    if (strcmp(argv[i], "--tables") == 0 && i + 1 < argc) {
-      tables = argv[++i];
-    } else {
-      printf("usage: obrantule-wincheck.exe [--tables DIRECTORY]\n");
-      return 2;
-    }
-  }
-  if (tables != nullptr) Check(WriteSettings(tables), "settings file written to the Windows directory");
+// The host's records of a connection; they outlive it, as the host's do.
+AnalysisRecord Analysis;
+StatsRecord Stats;
+InfoRecord Info;
 
-  char path[MAX_PATH + 32];
-  ProgramDirectory(path, MAX_PATH);
-  strcat(path, "Obrantule.eng");
-  HMODULE adapter = LoadLibraryA(path);
-  Check(adapter != nullptr, "Obrantule.eng loads by path");
-  if (adapter == nullptr) {
-    printf("%d passed, %d failed\n", Passed, Failed);
-    return 1;
-  }
+int Summary() {
+  printf("%d passed, %d failed\n", Passed, Failed);
+  return Failed == 0 ? 0 : 1;
+}
+
+// Every export by its plain name, and the start-up dialog.
+void CheckExports(HMODULE adapter) {
   for (const char* name : ExportNames) {
     if (GetProcAddress(adapter, name) == nullptr) {
       ++Failed;
@@ -172,57 +174,53 @@ int main(int argc, char** argv) {
   }
   Check(FindResourceA(adapter, MAKEINTRESOURCEA(101), MAKEINTRESOURCEA(5)) != nullptr,
         "dialog resource 101 present");
+}
 
-  auto eng1 = Entry<Eng1Function>(adapter, "Eng1");
-  auto eng2 = Entry<VoidFunction>(adapter, "Eng2");
-  auto eng3 = Entry<VoidFunction>(adapter, "Eng3");
-  auto eng4 = Entry<IntFunction>(adapter, "Eng4");
-  auto eng5 = Entry<IntFunction>(adapter, "Eng5");
-  auto eng6 = Entry<TextFunction>(adapter, "Eng6");
-  auto eng7 = Entry<TextFunction>(adapter, "Eng7");
-  auto eng8 = Entry<IntFunction>(adapter, "Eng8");
-  auto eng9 = Entry<Eng9Function>(adapter, "Eng9");
-  auto eng12 = Entry<IntFunction>(adapter, "Eng12");
-  auto eng13 = Entry<Eng13Function>(adapter, "Eng13");
-  auto eng19 = Entry<Eng19Function>(adapter, "Eng19");
-  if (!eng1 || !eng2 || !eng3 || !eng4 || !eng5 || !eng6 || !eng7 || !eng8 || !eng9 || !eng12 || !eng13 || !eng19) {
-    printf("%d passed, %d failed\n", Passed, Failed);
-    return 1;
-  }
+// False when an entry point the checks call is missing.
+bool BindEntries(HMODULE adapter, AdapterEntries* e) {
+  e->Eng1 = Entry<Eng1Function>(adapter, "Eng1");
+  e->Eng2 = Entry<VoidFunction>(adapter, "Eng2");
+  e->Eng3 = Entry<VoidFunction>(adapter, "Eng3");
+  e->Eng4 = Entry<IntFunction>(adapter, "Eng4");
+  e->Eng5 = Entry<IntFunction>(adapter, "Eng5");
+  e->Eng6 = Entry<TextFunction>(adapter, "Eng6");
+  e->Eng7 = Entry<TextFunction>(adapter, "Eng7");
+  e->Eng8 = Entry<IntFunction>(adapter, "Eng8");
+  e->Eng9 = Entry<Eng9Function>(adapter, "Eng9");
+  e->Eng12 = Entry<IntFunction>(adapter, "Eng12");
+  e->Eng13 = Entry<Eng13Function>(adapter, "Eng13");
+  e->Eng19 = Entry<Eng19Function>(adapter, "Eng19");
+  return e->Eng1 && e->Eng2 && e->Eng3 && e->Eng4 && e->Eng5 && e->Eng6 && e->Eng7 && e->Eng8 && e->Eng9 &&
+         e->Eng12 && e->Eng13 && e->Eng19;
+}
 
+// The identity queries before and after Eng1, and a second Eng1 refused.
+void CheckConnection(const AdapterEntries& e) {
   // Before any connection the version comes from loading the engine library
   // for a moment.
-  CheckValue(eng5(), 0, "Eng5 before Eng1");
-  CheckText(eng7(), "Obrantule3.06N", "Eng7 before Eng1");
+  CheckValue(e.Eng5(), 0, "Eng5 before Eng1");
+  CheckText(e.Eng7(), "Obrantule3.06N", "Eng7 before Eng1");
 
-  static AnalysisRecord analysis;
-  static StatsRecord stats;
-  static InfoRecord info;
-  analysis.HostValue8 = 8008;
-  analysis.HostValue16 = 1616;
-  CheckValue(eng1(&analysis, 2, 3, &stats, &info, 16, 0, 0, 0), 0, "Eng1 connects");
-  CheckValue(info.InitResult, 15360, "engine Init result in the information record");
-  CheckValue(analysis.InitResult, 15360, "engine Init result in the analysis record");
-  CheckValue(eng5(), 1, "Eng5 while connected");
+  Analysis.HostValue8 = 8008;
+  Analysis.HostValue16 = 1616;
+  CheckValue(e.Eng1(&Analysis, 2, 3, &Stats, &Info, 16, 0, 0, 0), 0, "Eng1 connects");
+  CheckValue(Info.InitResult, 15360, "engine Init result in the information record");
+  CheckValue(Analysis.InitResult, 15360, "engine Init result in the analysis record");
+  CheckValue(e.Eng5(), 1, "Eng5 while connected");
   static AnalysisRecord other;
-  CheckValue(eng1(&other, 0, 0, &stats, &info, 16, 0, 0, 0), 1, "second Eng1 refused");
-  CheckText(eng6(), "Orvel Tamstra", "Eng6 author");
-  CheckText(eng7(), "Obrantule3.06N", "Eng7 version");
-  CheckValue(eng8(), 2300, "Eng8 without GetElo");
-  CheckValue(eng12(), 67117072, "Eng12");
-  CheckValue(eng4(), 0, "Eng4 before thinking");
-  Check(eng19(1) == nullptr && eng19(2) == nullptr && eng19(3) == nullptr, "Eng19 logos absent");
-  Check(eng13() != nullptr, "Eng13 parameter table");
+  CheckValue(e.Eng1(&other, 0, 0, &Stats, &Info, 16, 0, 0, 0), 1, "second Eng1 refused");
+  CheckText(e.Eng6(), "Orvel Tamstra", "Eng6 author");
+  CheckText(e.Eng7(), "Obrantule3.06N", "Eng7 version");
+  CheckValue(e.Eng8(), 2300, "Eng8 without GetElo");
+  CheckValue(e.Eng12(), 67117072, "Eng12");
+  CheckValue(e.Eng4(), 0, "Eng4 before thinking");
+  Check(e.Eng19(1) == nullptr && e.Eng19(2) == nullptr && e.Eng19(3) == nullptr, "Eng19 logos absent");
+  Check(e.Eng13() != nullptr, "Eng13 parameter table");
+}
 
-  Chess32Forget();
-  static GameRecord game;
-  game.StartsFromInitial = 1;
-  game.WhiteToMove = 1;
-  game.TimeMode = TimeModeDepth;
-  game.Depth = 5;
-  CheckValue(eng9(&game), 0, "Eng9 result");
-  CheckValue(eng4(), 0, "Eng4 after thinking");
-
+// What the stand-in Chess32.dll recorded of a depth-5 search from the
+// initial position.
+void CheckPosts() {
   int32_t count = 0;
   const RecordedPost* posts = Chess32Posts(&count);
   Check(count > 0 && count <= RecordedPostCapacity, "posts recorded");
@@ -266,41 +264,88 @@ int main(int argc, char** argv) {
     Check(IsInitialMove(last->Mainline[0]), "first move of the last line is legal");
     Check(last->Score > -300 && last->Score < 300, "score of the initial position is modest");
   }
+}
 
-  // Infinite analysis on a thread of its own, stopped from this one with
-  // Eng3, as the host does.
+void CheckDepthSearch(const AdapterEntries& e) {
+  Chess32Forget();
+  static GameRecord game;
+  game.StartsFromInitial = 1;
+  game.WhiteToMove = 1;
+  game.TimeMode = TimeModeDepth;
+  game.Depth = 5;
+  CheckValue(e.Eng9(&game), 0, "Eng9 result");
+  CheckValue(e.Eng4(), 0, "Eng4 after thinking");
+  CheckPosts();
+}
+
+// Infinite analysis on a thread of its own, stopped from this one with
+// Eng3, as the host does.
+void CheckStopFromAnotherThread(const AdapterEntries& e) {
   static GameRecord endless;
   endless.StartsFromInitial = 1;
   endless.WhiteToMove = 1;
   endless.TimeMode = TimeModeInfinite;
-  ThinkCall call = {eng9, &endless, -1};
+  ThinkCall call = {e.Eng9, &endless, -1};
   HANDLE thinker = CreateThread(nullptr, 0, ThinkThread, &call, 0, nullptr);
   Check(thinker != nullptr, "thinking thread started");
-  if (thinker != nullptr) {
-    int32_t thinking = 0;
-    for (int32_t wait = 0; wait < 3000 && thinking == 0; ++wait) {
-      thinking = eng4();
-      if (thinking == 0) Sleep(10);
-    }
-    CheckValue(thinking, 1, "Eng4 while thinking");
-    Sleep(500);
-    eng3();
-    Check(WaitForSingleObject(thinker, 120000) == WAIT_OBJECT_0, "Eng3 ends an infinite analysis");
-    CloseHandle(thinker);
-    CheckValue(call.Result, 0, "Eng9 result after a stop");
-    CheckValue(eng4(), 0, "Eng4 after the stop");
+  if (thinker == nullptr) return;
+  int32_t thinking = 0;
+  for (int32_t wait = 0; wait < 3000 && thinking == 0; ++wait) {
+    thinking = e.Eng4();
+    if (thinking == 0) Sleep(10);
   }
+  CheckValue(thinking, 1, "Eng4 while thinking");
+  Sleep(500);
+  e.Eng3();
+  Check(WaitForSingleObject(thinker, 120000) == WAIT_OBJECT_0, "Eng3 ends an infinite analysis");
+  CloseHandle(thinker);
+  CheckValue(call.Result, 0, "Eng9 result after a stop");
+  CheckValue(e.Eng4(), 0, "Eng4 after the stop");
+}
 
+// Eng2 ends the connection, and a second one after it starts afresh.
+void CheckReconnection(const AdapterEntries& e) {
+  e.Eng2();
+  CheckValue(e.Eng5(), 0, "Eng5 after Eng2");
+  CheckValue(e.Eng1(&Analysis, 2, 3, &Stats, &Info, 8, 0, 0, 0), 0, "Eng1 reconnects");
+  CheckValue(Info.InitResult, 6144, "engine Init result with 8 MB");
+  e.Eng2();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* tables = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "--tables") == 0 && i + 1 < argc) {
+      tables = argv[++i];
+    } else {
+      printf("usage: obrantule-wincheck.exe [--tables DIRECTORY]\n");
+      return 2;
+    }
+  }
+  if (tables != nullptr) Check(WriteSettings(tables), "settings file written to the Windows directory");
+
+  char path[MAX_PATH + 32];
+  ProgramDirectory(path, MAX_PATH);
+  strcat(path, "Obrantule.eng");
+  HMODULE adapter = LoadLibraryA(path);
+  Check(adapter != nullptr, "Obrantule.eng loads by path");
+  if (adapter == nullptr) {
+    Summary();
+    return 1;
+  }
+  CheckExports(adapter);
+  AdapterEntries entries;
+  if (!BindEntries(adapter, &entries)) {
+    Summary();
+    return 1;
+  }
+  CheckConnection(entries);
+  CheckDepthSearch(entries);
+  CheckStopFromAnotherThread(entries);
   if (tables != nullptr) CheckProbes(adapter);
-
-  eng2();
-  CheckValue(eng5(), 0, "Eng5 after Eng2");
-  // A second connection after the first has ended.
-  CheckValue(eng1(&analysis, 2, 3, &stats, &info, 8, 0, 0, 0), 0, "Eng1 reconnects");
-  CheckValue(info.InitResult, 6144, "engine Init result with 8 MB");
-  eng2();
+  CheckReconnection(entries);
   FreeLibrary(adapter);
-
-  printf("%d passed, %d failed\n", Passed, Failed);
-  return Failed == 0 ? 0 : 1;
+  return Summary();
 }

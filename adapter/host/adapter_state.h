@@ -59,6 +59,9 @@ struct AdapterState {
   EngineEntryTable Engine;
   char AuthorCache[IdentityTextCapacity];
   char VersionCache[IdentityTextCapacity];
+  // The bound engine's answers, copied (see Eng6, Eng7).
+  char AuthorCopy[IdentityTextCapacity];
+  char VersionCopy[IdentityTextCapacity];
   void* Logo1;
   void* Logo2;
   HostPostFunction Post;

@@ -6,7 +6,8 @@
 #include "../platform/platform.h"
 #include "../tablebase/module_path.h"
 #include "adapter_state.h"
-#include "tablebase_calls.h"
+#include "../tablebase/tablebase_probe.h"
+#include "../tablebase/tablebase_registry.h"
 
 AdapterState Adapter;
 
@@ -64,20 +65,30 @@ void ReadIdentityText(const char* operation, char* cache) {
   PlatformFreeLibrary(module);
 }
 
-// The bound engine is asked each time, but its text is handed out from the
-// cache: the host may keep the pointer after the engine has been unloaded.
-const char* IdentityText(EngineGetTextFunction bound, const char* operation, char* cache,
-                         const char* fallback) {
-  if (bound != nullptr) {
-    const char* text = bound();
-    if (text == nullptr) return cache[0] != '\0' ? cache : fallback;
-    strncpy(cache, text, IdentityTextCapacity - 1);
-    cache[IdentityTextCapacity - 1] = '\0';
-    return cache;
+// The engine's author or version: the cached text, else the bound engine's
+// answer while connected, else the text read from the library on its own.
+// The bound engine's answer is handed out as a copy: the host may keep the
+// pointer after the engine has been unloaded.
+const char* IdentityText(EngineGetTextFunction EngineEntryTable::*entry, const char* operation, char* cache,
+                         char* copy, const char* fallback) {
+  int32_t open = EnterConnection();
+  EngineGetTextFunction bound = open ? Adapter.Engine.*entry : nullptr;
+  const char* text;
+  if (cache[0] != '\0') {
+    text = cache;
+  } else if (bound != nullptr) {
+    text = bound();
+    if (text != nullptr) {
+      strncpy(copy, text, IdentityTextCapacity - 1);
+      copy[IdentityTextCapacity - 1] = '\0';
+      text = copy;
+    }
+  } else {
+    ReadIdentityText(operation, cache);
+    text = cache[0] != '\0' ? cache : fallback;
   }
-  if (cache[0] != '\0') return cache;
-  ReadIdentityText(operation, cache);
-  return cache[0] != '\0' ? cache : fallback;
+  if (open) LeaveConnection();
+  return text;
 }
 
 }  // namespace
@@ -207,19 +218,11 @@ void HOSTCALL Eng2() {
 int32_t HOSTCALL Eng5() { return LoadFlag(Adapter.Initialised); }
 
 const char* HOSTCALL Eng6() {
-  int32_t open = EnterConnection();
-  const char* text =
-      IdentityText(open ? Adapter.Engine.GetAuthor : nullptr, "GetAuthor", Adapter.AuthorCache, FallbackAuthor);
-  if (open) LeaveConnection();
-  return text;
+  return IdentityText(&EngineEntryTable::GetAuthor, "GetAuthor", Adapter.AuthorCache, Adapter.AuthorCopy, FallbackAuthor);
 }
 
 const char* HOSTCALL Eng7() {
-  int32_t open = EnterConnection();
-  const char* text =
-      IdentityText(open ? Adapter.Engine.GetVersion : nullptr, "GetVersion", Adapter.VersionCache, FallbackVersion);
-  if (open) LeaveConnection();
-  return text;
+  return IdentityText(&EngineEntryTable::GetVersion, "GetVersion", Adapter.VersionCache, Adapter.VersionCopy, FallbackVersion);
 }
 
 int32_t HOSTCALL Eng8() {

@@ -2,6 +2,7 @@
 // points looked up by name.
 #include "engine_binding.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "../platform/platform.h"
@@ -9,34 +10,33 @@
 
 namespace {
 
-struct EntryName {
+// One entry point: its name after "Obrantule", whether the engine must have
+// it, and where EngineEntryTable keeps it.
+struct EntryPoint {
   const char* Operation;
   int32_t Required;
+  size_t Slot;
 };
 
-// Lookup order of EngineEntryTable.
-const EntryName EntryNames[19] = {
-    {"Init", 1},         {"Quit", 1},          {"StopAnalyse", 1},  {"Analyse", 1},
-    {"PonderingOff", 1}, {"NextBest", 0},      {"ClearHashtable", 0}, {"SetTime", 1},
-    {"SetInfinite", 1},  {"SetDepth", 1},      {"SetBlitz", 1},     {"SetPosition", 1},
-    {"SetStartPosition", 1}, {"EnterMove", 1}, {"GetVersion", 1},   {"GetAuthor", 1},
-    {"GetElo", 0},       {"SetParam", 0},      {"GetParamList", 0},
+#define ENTRY(field, required) {#field, required, offsetof(EngineEntryTable, field)}
+const EntryPoint EntryPoints[] = {
+    ENTRY(Init, 1),         ENTRY(Quit, 1),        ENTRY(StopAnalyse, 1),      ENTRY(Analyse, 1),
+    ENTRY(PonderingOff, 1), ENTRY(NextBest, 0),    ENTRY(ClearHashtable, 0),   ENTRY(SetTime, 1),
+    ENTRY(SetInfinite, 1),  ENTRY(SetDepth, 1),    ENTRY(SetBlitz, 1),         ENTRY(SetPosition, 1),
+    ENTRY(SetStartPosition, 1), ENTRY(EnterMove, 1), ENTRY(GetVersion, 1),     ENTRY(GetAuthor, 1),
+    ENTRY(GetElo, 0),       ENTRY(SetParam, 0),    ENTRY(GetParamList, 0),
 };
+#undef ENTRY
 
-void** EntrySlot(EngineEntryTable* engine, int32_t i) {
-  void** slots[19] = {
-      reinterpret_cast<void**>(&engine->Init),           reinterpret_cast<void**>(&engine->Quit),
-      reinterpret_cast<void**>(&engine->StopAnalyse),    reinterpret_cast<void**>(&engine->Analyse),
-      reinterpret_cast<void**>(&engine->PonderingOff),   reinterpret_cast<void**>(&engine->NextBest),
-      reinterpret_cast<void**>(&engine->ClearHashtable), reinterpret_cast<void**>(&engine->SetTime),
-      reinterpret_cast<void**>(&engine->SetInfinite),    reinterpret_cast<void**>(&engine->SetDepth),
-      reinterpret_cast<void**>(&engine->SetBlitz),       reinterpret_cast<void**>(&engine->SetPosition),
-      reinterpret_cast<void**>(&engine->SetStartPosition), reinterpret_cast<void**>(&engine->EnterMove),
-      reinterpret_cast<void**>(&engine->GetVersion),     reinterpret_cast<void**>(&engine->GetAuthor),
-      reinterpret_cast<void**>(&engine->GetElo),         reinterpret_cast<void**>(&engine->SetParam),
-      reinterpret_cast<void**>(&engine->GetParamList),
-  };
-  return slots[i];
+// A slot added to EngineEntryTable needs its line here.
+static_assert(sizeof(EngineEntryTable) == (1 + sizeof EntryPoints / sizeof EntryPoints[0]) * sizeof(void*),
+              "one line for every entry point of EngineEntryTable");
+static_assert(sizeof(void*) == sizeof(EngineInitFunction), "entry points are stored as plain addresses");
+
+// Every slot holds a function pointer the size of an address; the bytes are
+// copied, so no slot is written through a pointer of another type.
+void SetEntry(EngineEntryTable* engine, const EntryPoint& entry, void* address) {
+  memcpy(reinterpret_cast<char*>(engine) + entry.Slot, &address, sizeof address);
 }
 
 }  // namespace
@@ -57,10 +57,10 @@ int32_t BindEngine(EngineEntryTable* engine, const char* modulePath) {
   if (length > 2) memcpy(path + length - 3, "dll", 3);
   engine->Module = PlatformLoadLibrary(path);
   if (engine->Module == nullptr) return 0;
-  for (int32_t i = 0; i < 19; ++i) {
-    void* entry = FindEngineEntry(engine->Module, EntryNames[i].Operation);
-    *EntrySlot(engine, i) = entry;
-    if (entry == nullptr && EntryNames[i].Required) {
+  for (const EntryPoint& entry : EntryPoints) {
+    void* address = FindEngineEntry(engine->Module, entry.Operation);
+    SetEntry(engine, entry, address);
+    if (address == nullptr && entry.Required) {
       UnbindEngine(engine);
       return 0;
     }
@@ -71,5 +71,5 @@ int32_t BindEngine(EngineEntryTable* engine, const char* modulePath) {
 void UnbindEngine(EngineEntryTable* engine) {
   PlatformFreeLibrary(engine->Module);
   engine->Module = nullptr;
-  for (int32_t i = 0; i < 19; ++i) *EntrySlot(engine, i) = nullptr;
+  for (const EntryPoint& entry : EntryPoints) SetEntry(engine, entry, nullptr);
 }

@@ -5,7 +5,7 @@
 
 #include "../platform/platform.h"
 #include "adapter_state.h"
-#include "tablebase_calls.h"
+#include "../tablebase/tablebase_probe.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // host. They run inside the engine's search, on the thread of Eng9.
 #include "../platform/platform.h"
 #include "adapter_state.h"
-#include "tablebase_calls.h"
+#include "../tablebase/tablebase_probe.h"
 
 namespace {
 

@@ -177,18 +177,10 @@ static bool LoadBlock(TableSide& table, int32_t block, unsigned char* data) {
       SpinLockRelease(table.FileLock);
       return false;
     }
-    uint64_t offset = 0;
-    uint32_t length = 0;
-    bool ok = BlockSpan(table.Header, static_cast<uint32_t>(block), &offset, &length) == kDatacompOk &&
-              length <= sizeof decoder->Input && TableFileSeek(table.File, offset) == 0 &&
-              TableFileRead(table.File, decoder->Input, length) == static_cast<int64_t>(length);
+    bool ok = ReadCompressedBlockBytes(decoder, table.Header, table.File, static_cast<uint32_t>(block)) == kDatacompOk;
     SpinLockRelease(table.FileLock);
     // The block's bytes are in the work area now; decoding needs no file.
-    if (ok) {
-      decoder->BlockNumber = static_cast<uint32_t>(block);
-      decoder->InputLength = length;
-      ok = DecodeBlock(decoder, table.Header, data, TableBlockSize) == kDatacompOk;
-    }
+    if (ok) ok = DecodeBlock(decoder, table.Header, data, TableBlockSize) == kDatacompOk;
     DecoderPoolReturn(slot);
     return ok;
   }

@@ -162,9 +162,12 @@ int32_t ExtractBlock(const CompressedHeader* header, const uint8_t* file, uint64
                      uint32_t block, uint8_t* output, uint32_t capacity);
 
 // File forms through the prober's file layer (datacomp_file.cpp): read and
-// check the header of an open table file; read block i into the work area
+// check the header of an open table file; read block i's compressed bytes
+// into the work area (the file is not needed to decode them); read block i
 // and decode it into output.
 struct TableFile;
 int32_t ReadCompressedHeader(TableFile* file, CompressedHeader* header);
+int32_t ReadCompressedBlockBytes(BlockDecoder* decoder, const CompressedHeader* header, TableFile* file,
+                                 uint32_t block);
 int32_t ReadCompressedBlock(BlockDecoder* decoder, const CompressedHeader* header, TableFile* file,
                             uint32_t block, uint8_t* output, uint32_t capacity);

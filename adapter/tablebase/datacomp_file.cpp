@@ -26,8 +26,8 @@ int32_t ReadCompressedHeader(TableFile* file, CompressedHeader* header) {
   return result;
 }
 
-int32_t ReadCompressedBlock(BlockDecoder* decoder, const CompressedHeader* header, TableFile* file,
-                            uint32_t block, uint8_t* output, uint32_t capacity) {
+int32_t ReadCompressedBlockBytes(BlockDecoder* decoder, const CompressedHeader* header, TableFile* file,
+                                 uint32_t block) {
   uint64_t offset = 0;
   uint32_t length = 0;
   int32_t result = BlockSpan(header, block, &offset, &length);
@@ -37,5 +37,12 @@ int32_t ReadCompressedBlock(BlockDecoder* decoder, const CompressedHeader* heade
   if (TableFileRead(file, decoder->Input, length) != static_cast<int64_t>(length)) return kDatacompErrorRead;
   decoder->BlockNumber = block;
   decoder->InputLength = length;
+  return kDatacompOk;
+}
+
+int32_t ReadCompressedBlock(BlockDecoder* decoder, const CompressedHeader* header, TableFile* file,
+                            uint32_t block, uint8_t* output, uint32_t capacity) {
+  int32_t result = ReadCompressedBlockBytes(decoder, header, file, block);
+  if (result != kDatacompOk) return result;
   return DecodeBlock(decoder, header, output, capacity);
 }

@@ -108,7 +108,7 @@ static bool ValidLists(const int32_t* counts, const int32_t* whiteList, const in
   return true;
 }
 
-int32_t TABLEBASE_CALL TBProbeList(const int32_t* counts, const int32_t* whiteList, const int32_t* blackList,
+int32_t OBRANTULE_CALL TBProbeList(const int32_t* counts, const int32_t* whiteList, const int32_t* blackList,
                                    int32_t side, int32_t epSquare, int32_t* out) {
   if (!counts || !whiteList || !blackList || !out || (side != 0 && side != 1)) return 0;
   if (!ValidLists(counts, whiteList, blackList)) return 0;
@@ -122,7 +122,7 @@ int32_t TABLEBASE_CALL TBProbeList(const int32_t* counts, const int32_t* whiteLi
   return ProbeLists(counts, whiteList, blackList, side, epSquare, out);
 }
 
-int32_t TABLEBASE_CALL TBProbeBoard(const uint8_t* board, int32_t side, int32_t epSquare, int32_t* out) {
+int32_t OBRANTULE_CALL TBProbeBoard(const uint8_t* board, int32_t side, int32_t epSquare, int32_t* out) {
   if (!board || !out || (side != 0 && side != 1)) return 0;
   int32_t lists[2][PieceListSlots] = {};
   int32_t counts[10] = {};

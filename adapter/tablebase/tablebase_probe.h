@@ -10,12 +10,14 @@
 #include <atomic>
 #include <cstdint>
 
+#include "../../engine/call_convention.h"
+
+// The probes are exported by the adapter plug-in, which hands TBProbeList to
+// the engine as its probe callback.
 #if defined(_WIN32)
-#define TABLEBASE_CALL __cdecl
-#define TABLEBASE_PROBE_EXPORT __declspec(dllexport)
+#define TABLEBASE_EXPORT __declspec(dllexport)
 #else
-#define TABLEBASE_CALL
-#define TABLEBASE_PROBE_EXPORT __attribute__((visibility("default")))
+#define TABLEBASE_EXPORT __attribute__((visibility("default")))
 #endif
 
 enum : int32_t {
@@ -28,9 +30,10 @@ extern "C" {
 // board: 64 bytes, 0 empty, 1..6 white pawn..king, 9..14 black pawn..king;
 // side 0 white to move, 1 black; epSquare the en-passant target or 0.
 // Answers 1 with *out set, or 0 when no table answers (*out untouched).
-TABLEBASE_PROBE_EXPORT int32_t TABLEBASE_CALL TBProbeBoard(const uint8_t* board, int32_t side, int32_t epSquare, int32_t* out);
-TABLEBASE_PROBE_EXPORT int32_t TABLEBASE_CALL TBProbeList(const int32_t* counts, const int32_t* whiteList, const int32_t* blackList,
-                                                          int32_t side, int32_t epSquare, int32_t* out);
+TABLEBASE_EXPORT int32_t OBRANTULE_CALL TBProbeBoard(const uint8_t* board, int32_t side, int32_t epSquare, int32_t* out);
+TABLEBASE_EXPORT int32_t OBRANTULE_CALL TBProbeList(const int32_t* counts, const int32_t* whiteList,
+                                                    const int32_t* blackList, int32_t side, int32_t epSquare,
+                                                    int32_t* out);
 }
 
 // Successful probes since the last reset (read by the progress reports,

@@ -194,18 +194,6 @@ int32_t RegisterTablebases(const char* pathList) {
   return PieceLimitOf(largest);
 }
 
-// The decimal value of a settings text: leading digits after an optional
-// sign, 0 when there are none; saturates instead of wrapping.
-static int64_t SettingNumber(const char* text) {
-  while (*text == ' ' || *text == '\t') ++text;
-  bool negative = *text == '-';
-  if (*text == '-' || *text == '+') ++text;
-  int64_t value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text)
-    if (value < INT64_MAX / 100) value = value * 10 + (*text - '0');
-  return negative ? -value : value;
-}
-
 int32_t TablebaseInit(const char* directory) {
   SpinLockAcquire(SetupLock);
   if (ReferenceCount == 0) {

@@ -95,6 +95,21 @@ int32_t ReadIniValue(const char* path, const char* section, const char* key, cha
   return 0;
 }
 
+int64_t SettingNumber(const char* text) {
+  while (IsBlank(*text)) ++text;
+  bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  // Accumulated as a negative number, whose range reaches INT64_MIN.
+  int64_t value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    int32_t digit = *text - '0';
+    if (value < (INT64_MIN + digit) / 10) return negative ? INT64_MIN : INT64_MAX;
+    value = value * 10 - digit;
+  }
+  if (negative) return value;
+  return value == INT64_MIN ? INT64_MAX : -value;
+}
+
 static bool FileExists(const char* path) {
   std::FILE* stream = std::fopen(path, "rb");
   if (!stream) return false;

@@ -19,6 +19,12 @@ enum : int32_t {
 // section or the key is absent. text holds capacity bytes with the NUL.
 void ReadTablebaseSetting(const char* key, char* text, size_t capacity);
 
+// The decimal value of a settings text: blanks (spaces, tabs), an optional
+// sign, then the leading digits; what follows them is ignored, and a text
+// without digits there is 0. Values beyond the 64-bit range saturate at its
+// ends.
+int64_t SettingNumber(const char* text);
+
 // Reads one value from an INI-style file: "[Section]" headers, "key = value"
 // lines, blank lines and comment lines (";" or "#") skipped, LF or CRLF line
 // ends, names compared without regard to case, the first occurrence wins, one

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <random>
 
-#include "../common/engine_support.h"
+#include "engine/perft.h"
 #include "engine/root.h"
 #include "engine_test_util.h"
 

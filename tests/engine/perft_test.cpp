@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "../common/engine_support.h"
 #include "../common/test_support.h"
 #include "engine/engine.h"
 #include "engine/perft.h"

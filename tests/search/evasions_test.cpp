@@ -7,7 +7,7 @@
 #include <set>
 #include <tuple>
 
-#include "../common/engine_support.h"
+#include "engine/perft.h"
 #include "engine/evasions.h"
 #include "searchtest.h"
 

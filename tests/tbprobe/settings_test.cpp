@@ -72,6 +72,28 @@ TEST(Settings, MissingFileOrSectionGivesEmptyText) {
   EXPECT_EQ(Value(path, "Tablebase", "Path"), "");
 }
 
+TEST(Settings, NumbersReadTheLeadingDigitsAndSaturate) {
+  // Blanks and a sign before the digits; anything after them is ignored.
+  EXPECT_EQ(SettingNumber("4096"), 4096);
+  EXPECT_EQ(SettingNumber(" \t+2048 KB"), 2048);
+  EXPECT_EQ(SettingNumber("-17x"), -17);
+  EXPECT_EQ(SettingNumber("0012"), 12);
+  // No digits where they must start: 0.
+  EXPECT_EQ(SettingNumber(""), 0);
+  EXPECT_EQ(SettingNumber("KB 4096"), 0);
+  EXPECT_EQ(SettingNumber("- 5"), 0);
+  EXPECT_EQ(SettingNumber("+-5"), 0);
+  EXPECT_EQ(SettingNumber("\n5"), 0);
+  // The ends of the range, and beyond them.
+  EXPECT_EQ(SettingNumber("9223372036854775807"), INT64_MAX);
+  EXPECT_EQ(SettingNumber("-9223372036854775808"), INT64_MIN);
+  EXPECT_EQ(SettingNumber("9223372036854775808"), INT64_MAX);
+  EXPECT_EQ(SettingNumber("-9223372036854775809"), INT64_MIN);
+  EXPECT_EQ(SettingNumber("99999999999999999999999"), INT64_MAX);
+  EXPECT_EQ(SettingNumber("-99999999999999999999999"), INT64_MIN);
+  EXPECT_EQ(SettingNumber(("1" + std::string(600, '0') + "junk").c_str()), INT64_MAX);
+}
+
 // Changes into a directory for the life of the object.
 class WorkingDirectory {
  public:

@@ -144,89 +144,111 @@ void AssembleFile(const FileImageParts& parts, std::vector<uint8_t>* file) {
   out.insert(out.end(), parts.Blocks.begin(), parts.Blocks.end());
 }
 
-int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
-                 std::vector<uint8_t>* file, PackStats* stats) {
-  PackOptions defaults;
-  if (!options) options = &defaults;
-  const uint64_t blockCount64 = (static_cast<uint64_t>(length) + kBlockSize - 1) / kBlockSize;
-  // The header must stay within what any reader accepts.
-  if (blockCount64 * 10 + 4096 > kDatacompMaxHeaderLength) return kDatacompErrorHeaderLength;
-  const uint32_t n = static_cast<uint32_t>(blockCount64);
-  auto blockLength = [&](uint32_t b) {
-    return static_cast<uint32_t>(std::min<uint64_t>(kBlockSize, length - static_cast<uint64_t>(b) * kBlockSize));
-  };
+namespace {
 
-  uint32_t distances[kDatacompDistanceCount];
+// The input as the stages see it: its bytes cut into blocks.
+struct PackInput {
+  const uint8_t* Data;
+  size_t Length;
+  uint32_t BlockCount;
+};
+
+const uint8_t* BlockStart(const PackInput& input, uint32_t b) {
+  return input.Data + static_cast<size_t>(b) * kBlockSize;
+}
+
+uint32_t BlockLengthOf(const PackInput& input, uint32_t b) {
+  return static_cast<uint32_t>(std::min<uint64_t>(kBlockSize, input.Length - static_cast<uint64_t>(b) * kBlockSize));
+}
+
+// The distances the parses may refer back by: given, or chosen from the data.
+int32_t SettleDistances(const PackInput& input, const PackOptions* options, uint32_t* distances) {
   if (options->DistanceChoice == kDistancesGiven) {
     for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
       distances[j] = options->Distances[j];
       if (distances[j] == 0 || distances[j] >= kBlockSize) return kDatacompErrorHeaderField;
     }
   } else {
-    ChooseDistances(data, length, options->DistanceChoice, distances);
+    ChooseDistances(input.Data, input.Length, options->DistanceChoice, distances);
   }
+  return kDatacompOk;
+}
 
-  // Settle the code on a sample of blocks.
+// Parses the listed blocks with the present costs and sets the costs from the
+// symbols those parses used.
+void CostsFromParses(const PackInput& input, const std::vector<uint32_t>& blockNumbers, const uint32_t* distances,
+                     uint32_t* costs, std::vector<uint32_t>* tokens) {
+  uint64_t frequencies[kDatacompSymbolCount] = {};
+  for (uint32_t b : blockNumbers) {
+    ParseBlock(BlockStart(input, b), BlockLengthOf(input, b), distances, costs, tokens);
+    for (uint32_t t : *tokens) frequencies[TokenSymbol(t)]++;
+  }
+  SymbolCostsFromFrequencies(frequencies, costs);
+}
+
+// Settles the symbol costs: first on a sample of blocks; then the sample's
+// code steers a parse of every block, and that parse's code steers the final
+// one (rarer symbols and the file's own mix count too).
+void SettleSymbolCosts(const PackInput& input, const PackOptions* options, const uint32_t* distances,
+                       uint32_t* costs) {
+  const uint32_t n = input.BlockCount;
   std::vector<uint32_t> sample;
   for (uint32_t s = 0; s < std::min(n, kModelSampleBlocks); s++)
     sample.push_back(n <= kModelSampleBlocks ? s : static_cast<uint32_t>(static_cast<uint64_t>(s) * n / kModelSampleBlocks));
-  uint32_t costs[kDatacompSymbolCount];
-  InitialSymbolCosts(data, length, costs);
+  InitialSymbolCosts(input.Data, input.Length, costs);
   std::vector<uint32_t> tokens;
-  for (int32_t pass = 0; pass < options->ModelPasses; pass++) {
-    uint64_t frequencies[kDatacompSymbolCount] = {};
-    for (uint32_t b : sample) {
-      ParseBlock(data + static_cast<size_t>(b) * kBlockSize, blockLength(b), distances, costs, &tokens);
-      for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
-    }
-    SymbolCostsFromFrequencies(frequencies, costs);
-  }
+  for (int32_t pass = 0; pass < options->ModelPasses; pass++) CostsFromParses(input, sample, distances, costs, &tokens);
+  if (options->WholePasses <= 0) return;
+  std::vector<uint32_t> every(n);
+  for (uint32_t b = 0; b < n; b++) every[b] = b;
+  for (int32_t pass = 0; pass < options->WholePasses; pass++) CostsFromParses(input, every, distances, costs, &tokens);
+}
 
-  // The sample's code steers a parse of every block; that parse's code
-  // steers the final one (rarer symbols and the file's own mix count too).
-  for (int32_t pass = 0; pass < options->WholePasses; pass++) {
-    uint64_t frequencies[kDatacompSymbolCount] = {};
-    for (uint32_t b = 0; b < n; b++) {
-      ParseBlock(data + static_cast<size_t>(b) * kBlockSize, blockLength(b), distances, costs, &tokens);
-      for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
-    }
-    SymbolCostsFromFrequencies(frequencies, costs);
-  }
+// The final parse's token lists, kept between its two rounds while they fit
+// under kTokenCacheLimit; Kept is false (and Tokens empty) when they did not.
+struct FinalParse {
+  std::vector<std::vector<uint32_t>> Tokens;
+  bool Kept = true;
+};
 
-  // Final parse: count, build the code, then write every block with it.
-  uint64_t frequencies[kDatacompSymbolCount] = {};
-  std::vector<std::vector<uint32_t>> cache(n);
+// The final parse's first round: counts the symbols of every block.
+void CountFinalParse(const PackInput& input, const uint32_t* distances, const uint32_t* costs,
+                     uint64_t* frequencies, FinalParse* parse) {
+  const uint32_t n = input.BlockCount;
+  parse->Tokens.assign(n, {});
   size_t cached = 0;
-  bool caching = true;
+  std::vector<uint32_t> tokens;
   for (uint32_t b = 0; b < n; b++) {
-    ParseBlock(data + static_cast<size_t>(b) * kBlockSize, blockLength(b), distances, costs, &tokens);
+    ParseBlock(BlockStart(input, b), BlockLengthOf(input, b), distances, costs, &tokens);
     for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
-    if (caching) {
+    if (parse->Kept) {
       cached += tokens.size();
       if (cached > kTokenCacheLimit) {
-        caching = false;
-        cache.assign(n, {});
+        parse->Kept = false;
+        parse->Tokens.assign(n, {});
       } else {
-        cache[b] = tokens;
+        parse->Tokens[b] = tokens;
       }
     }
   }
-  uint8_t lengths[kDatacompSymbolCount];
-  BuildCodeLengths(frequencies, kDatacompSymbolCount, kDatacompMaxCodeLength, lengths);
-  uint32_t codes[kDatacompSymbolCount];
-  uint8_t codeBits[kDatacompSymbolCount];
-  WriterCode(lengths, kDatacompSymbolCount, codes, codeBits);
+}
 
-  std::vector<uint8_t> blocks;
-  std::vector<uint32_t> compressedLengths(n);
-  std::vector<uint32_t> checkValues(2 * static_cast<size_t>(n));
+// The final parse's second round: writes every block with the code, stored as
+// is where coding does not make it shorter. Answers the number stored.
+uint32_t WriteBlocks(const PackInput& input, const uint32_t* distances, const uint32_t* costs, const uint32_t* codes,
+                     const uint8_t* codeBits, FinalParse* parse, FileImageParts* parts) {
+  const uint32_t n = input.BlockCount;
+  std::vector<uint8_t>& blocks = parts->Blocks;
+  parts->CompressedLengths.assign(n, 0);
+  parts->CheckValues.assign(2 * static_cast<size_t>(n), 0);
   std::vector<uint8_t> coded;
+  std::vector<uint32_t> tokens;
   uint32_t stored = 0;
   for (uint32_t b = 0; b < n; b++) {
-    const uint8_t* block = data + static_cast<size_t>(b) * kBlockSize;
-    uint32_t ulen = blockLength(b);
-    if (!caching) ParseBlock(block, ulen, distances, costs, &tokens);
-    const std::vector<uint32_t>& blockTokens = caching ? cache[b] : tokens;
+    const uint8_t* block = BlockStart(input, b);
+    uint32_t ulen = BlockLengthOf(input, b);
+    if (!parse->Kept) ParseBlock(block, ulen, distances, costs, &tokens);
+    const std::vector<uint32_t>& blockTokens = parse->Kept ? parse->Tokens[b] : tokens;
     coded.clear();
     BitWriter writer;
     BitWriterStart(&writer, &coded);
@@ -245,21 +267,49 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
       blocks.insert(blocks.end(), block, block + ulen);
       stored++;
     }
-    compressedLengths[b] = static_cast<uint32_t>(blocks.size() - at);
-    checkValues[2 * b] = Checksum(block, ulen, 0);
-    checkValues[2 * b + 1] = Checksum(blocks.data() + at, compressedLengths[b], 0);
-    if (caching) std::vector<uint32_t>().swap(cache[b]);
+    parts->CompressedLengths[b] = static_cast<uint32_t>(blocks.size() - at);
+    parts->CheckValues[2 * b] = Checksum(block, ulen, 0);
+    parts->CheckValues[2 * b + 1] = Checksum(blocks.data() + at, parts->CompressedLengths[b], 0);
+    if (parse->Kept) std::vector<uint32_t>().swap(parse->Tokens[b]);
   }
+  return stored;
+}
+
+}  // namespace
+
+int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
+                 std::vector<uint8_t>* file, PackStats* stats) {
+  PackOptions defaults;
+  if (!options) options = &defaults;
+  const uint64_t blockCount64 = (static_cast<uint64_t>(length) + kBlockSize - 1) / kBlockSize;
+  // The header must stay within what any reader accepts.
+  if (blockCount64 * 10 + 4096 > kDatacompMaxHeaderLength) return kDatacompErrorHeaderLength;
+  const PackInput input = {data, length, static_cast<uint32_t>(blockCount64)};
+  const uint32_t n = input.BlockCount;
+
+  uint32_t distances[kDatacompDistanceCount];
+  int32_t result = SettleDistances(input, options, distances);
+  if (result != kDatacompOk) return result;
+  uint32_t costs[kDatacompSymbolCount];
+  SettleSymbolCosts(input, options, distances, costs);
+
+  // Final parse: count, build the code, then write every block with it.
+  uint64_t frequencies[kDatacompSymbolCount] = {};
+  FinalParse parse;
+  CountFinalParse(input, distances, costs, frequencies, &parse);
+  uint8_t lengths[kDatacompSymbolCount];
+  BuildCodeLengths(frequencies, kDatacompSymbolCount, kDatacompMaxCodeLength, lengths);
+  uint32_t codes[kDatacompSymbolCount];
+  uint8_t codeBits[kDatacompSymbolCount];
+  WriterCode(lengths, kDatacompSymbolCount, codes, codeBits);
 
   FileImageParts parts;
+  uint32_t stored = WriteBlocks(input, distances, costs, codes, codeBits, &parse, &parts);
   parts.BlockBits = kBlockBits;
   parts.BlockCount = n;
-  parts.LastBlockLength = n ? blockLength(n - 1) : 0;
-  parts.CompressedLengths = std::move(compressedLengths);
-  parts.CheckValues = std::move(checkValues);
+  parts.LastBlockLength = n ? BlockLengthOf(input, n - 1) : 0;
   std::copy(distances, distances + kDatacompDistanceCount, parts.Distances);
   std::copy(lengths, lengths + kDatacompSymbolCount, parts.CodeLengths);
-  parts.Blocks = std::move(blocks);
   AssembleFile(parts, file);
   const std::vector<uint8_t>& out = *file;
   uint32_t h = static_cast<uint32_t>(out.size() - parts.Blocks.size());

@@ -71,37 +71,43 @@ bool ReadInt(const char* text, int32_t* value) {
   return true;
 }
 
-}  // namespace
+// How the search is bounded, and the hash size.
+struct SearchRequest {
+  enum { ToDepth, Blitz, Time, Infinite } Control = ToDepth;
+  int32_t Depth = 6, First = 0, Second = 0, HashMB = 32;
+};
 
-int SearchCommand(int argc, char** argv) {
-  enum { Depth, Blitz, Time, Infinite } control = Depth;
-  int32_t depth = 6, first = 0, second = 0, hashMB = 32;
+// Reads the options before the position into *request and sets *next to the
+// first argument after them; -1 when they are sound, else the exit status.
+int ParseSearchOptions(int argc, char** argv, SearchRequest* request, int* next) {
   int i = 0;
   for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
     const std::string option = argv[i];
     if (option == "--depth" && i + 1 < argc) {
-      if (!ReadInt(argv[++i], &depth) || depth < 1 || depth > 29) return Usage();
-      control = Depth;
+      if (!ReadInt(argv[++i], &request->Depth) || request->Depth < 1 || request->Depth > 29) return Usage();
+      request->Control = SearchRequest::ToDepth;
     } else if (option == "--hash" && i + 1 < argc) {
-      if (!ReadInt(argv[++i], &hashMB) || hashMB < 1) return Usage();
-    } else if (option == "--blitz" && i + 2 < argc) {
-      if (!ReadInt(argv[i + 1], &first) || !ReadInt(argv[i + 2], &second) || first < 0 || second < 0)
+      if (!ReadInt(argv[++i], &request->HashMB) || request->HashMB < 1) return Usage();
+    } else if ((option == "--blitz" || option == "--time") && i + 2 < argc) {
+      if (!ReadInt(argv[i + 1], &request->First) || !ReadInt(argv[i + 2], &request->Second) || request->First < 0 ||
+          request->Second < 0)
         return Usage();
       i += 2;
-      control = Blitz;
-    } else if (option == "--time" && i + 2 < argc) {
-      if (!ReadInt(argv[i + 1], &first) || !ReadInt(argv[i + 2], &second) || first < 0 || second < 0)
-        return Usage();
-      i += 2;
-      control = Time;
+      request->Control = option == "--blitz" ? SearchRequest::Blitz : SearchRequest::Time;
     } else if (option == "--infinite" && i + 1 < argc) {
-      if (!ReadInt(argv[++i], &first) || first < 0) return Usage();
-      control = Infinite;
+      if (!ReadInt(argv[++i], &request->First) || request->First < 0) return Usage();
+      request->Control = SearchRequest::Infinite;
     } else {
       return Usage();
     }
   }
+  *next = i;
+  return -1;
+}
 
+// Initialises the engine with the printing callbacks; false when its tables
+// cannot be had.
+bool StartEngine(int32_t hashMB) {
   static EngineCallbacks callbacks;
   callbacks.Size = int32_t(sizeof(EngineCallbacks));
   callbacks.ShowNodes = PrintNodes;
@@ -110,45 +116,52 @@ int SearchCommand(int argc, char** argv) {
   callbacks.ShowMainline = PrintMainline;
   callbacks.ShowText = IgnoreText;
   callbacks.TBProbeList = nullptr;
-  if (ObrantuleInit(hashMB, &callbacks, "", 0) < 0) {
-    std::fprintf(stderr, "obrantule-dev search: cannot allocate the tables\n");
-    ObrantuleQuit();
+  if (ObrantuleInit(hashMB, &callbacks, "", 0) >= 0) return true;
+  std::fprintf(stderr, "obrantule-dev search: cannot allocate the tables\n");
+  return false;
+}
+
+// Sets the position from argv[*i] on (a position text, "startpos" or
+// nothing) and advances *i past it; -1 when it is playable, else the exit
+// status.
+int SetUpPosition(int argc, char** argv, int* i) {
+  if (*i >= argc || std::strcmp(argv[*i], "startpos") == 0) {
+    if (*i < argc) ++*i;
+    ObrantuleSetStartPosition();
+    return -1;
+  }
+  std::string text = argv[(*i)++];
+  if (text.find('/') == std::string::npos) {
+    std::fprintf(stderr, "obrantule-dev search: \"%s\" is not a position text\n", text.c_str());
+    return 2;
+  }
+  // Fields given as separate arguments belong to the text (side, castling,
+  // en passant, clocks); moves never look like them.
+  const bool separateFields = text.find(' ') == std::string::npos;
+  for (int fields = 0; separateFields && fields < 5 && *i < argc; ++fields) {
+    const std::string field = argv[*i];
+    const bool looksLikeField = field == "w" || field == "b" || field == "-" ||
+                                field.find_first_not_of("KQkq") == std::string::npos ||
+                                field.find_first_not_of("0123456789") == std::string::npos ||
+                                (field.size() == 2 && field[0] >= 'a' && field[0] <= 'h' &&
+                                 (field[1] == '3' || field[1] == '6'));
+    if (!looksLikeField) break;
+    text += ' ';
+    text += field;
+    ++*i;
+  }
+  ObrantuleSetPosition(text.c_str());
+  // The engine answers such a position with no report at all.
+  if (PositionUnusable) {
+    std::fprintf(stderr, "obrantule-dev search: \"%s\" is no playable position\n", text.c_str());
     return 1;
   }
+  return -1;
+}
 
-  if (i < argc && std::strcmp(argv[i], "startpos") != 0) {
-    std::string text = argv[i++];
-    if (text.find('/') == std::string::npos) {
-      std::fprintf(stderr, "obrantule-dev search: \"%s\" is not a position text\n", text.c_str());
-      ObrantuleQuit();
-      return 2;
-    }
-    // Fields given as separate arguments belong to the text (side, castling,
-    // en passant, clocks); moves never look like them.
-    const bool separateFields = text.find(' ') == std::string::npos;
-    for (int fields = 0; separateFields && fields < 5 && i < argc; ++fields) {
-      const std::string field = argv[i];
-      const bool looksLikeField = field == "w" || field == "b" || field == "-" ||
-                                  field.find_first_not_of("KQkq") == std::string::npos ||
-                                  field.find_first_not_of("0123456789") == std::string::npos ||
-                                  (field.size() == 2 && field[0] >= 'a' && field[0] <= 'h' &&
-                                   (field[1] == '3' || field[1] == '6'));
-      if (!looksLikeField) break;
-      text += ' ';
-      text += field;
-      ++i;
-    }
-    ObrantuleSetPosition(text.c_str());
-    // The engine answers such a position with no report at all.
-    if (PositionUnusable) {
-      std::fprintf(stderr, "obrantule-dev search: \"%s\" is no playable position\n", text.c_str());
-      ObrantuleQuit();
-      return 1;
-    }
-  } else {
-    if (i < argc) ++i;
-    ObrantuleSetStartPosition();
-  }
+// Enters the game moves argv[i..argc); -1 when every one was played, else
+// the exit status.
+int EnterMoves(int argc, char** argv, int i) {
   for (; i < argc; ++i) {
     std::vector<char> move(argv[i], argv[i] + std::strlen(argv[i]) + 1);
     // The engine reads an upper-case promotion letter only.
@@ -158,24 +171,28 @@ int SearchCommand(int argc, char** argv) {
     ObrantuleEnterMove(move.data());
     if (GameMoveCount == played && played < GameKeyLimit) {
       std::fprintf(stderr, "obrantule-dev search: not a move in this position: %s\n", argv[i]);
-      ObrantuleQuit();
       return 1;
     }
   }
+  return -1;
+}
 
+// Searches under the requested control and prints the totals and the move.
+void SearchAndReport(const SearchRequest& request) {
   std::thread stopper;
   std::atomic<int> done{0};
-  switch (control) {
-    case Depth:
-      ObrantuleSetDepth(depth);
+  const int32_t first = request.First;
+  switch (request.Control) {
+    case SearchRequest::ToDepth:
+      ObrantuleSetDepth(request.Depth);
       break;
-    case Blitz:
-      ObrantuleSetBlitz(first, second);
+    case SearchRequest::Blitz:
+      ObrantuleSetBlitz(first, request.Second);
       break;
-    case Time:
-      ObrantuleSetTime(first, second);
+    case SearchRequest::Time:
+      ObrantuleSetTime(first, request.Second);
       break;
-    case Infinite:
+    case SearchRequest::Infinite:
       ObrantuleSetInfinite();
       stopper = std::thread([&done, first] {
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(first);
@@ -186,7 +203,7 @@ int SearchCommand(int argc, char** argv) {
       break;
   }
   const double cpuBefore = ProcessCpuSeconds();
-  ObrantuleAnalyse(control == Infinite ? 1 : 0);
+  ObrantuleAnalyse(request.Control == SearchRequest::Infinite ? 1 : 0);
   const double cpuSeconds = ProcessCpuSeconds() - cpuBefore;
   done.store(1);
   if (stopper.joinable()) stopper.join();
@@ -196,8 +213,27 @@ int SearchCommand(int argc, char** argv) {
   std::printf("all nodes %lld cpu %.3f s\n", (long long)uint32_t(NodeCount), cpuSeconds);
   const std::string best = LastMainline.substr(0, LastMainline.find(' '));
   std::printf("bestmove %s\n", best.empty() ? "(none)" : best.c_str());
+}
+
+}  // namespace
+
+int SearchCommand(int argc, char** argv) {
+  SearchRequest request;
+  int i = 0;
+  int status = ParseSearchOptions(argc, argv, &request, &i);
+  if (status >= 0) return status;
+  if (!StartEngine(request.HashMB)) {
+    ObrantuleQuit();
+    return 1;
+  }
+  status = SetUpPosition(argc, argv, &i);
+  if (status < 0) status = EnterMoves(argc, argv, i);
+  if (status < 0) {
+    SearchAndReport(request);
+    status = 0;
+  }
   ObrantuleQuit();
-  return 0;
+  return status;
 }
 
 OBRANTULE_DEV_COMMAND(search, "search [--hash MB] [--depth N | --blitz S I | --time M S | --infinite MS] [FEN [MOVE...]]",

@@ -35,3 +35,39 @@ bool ExpandClassArgument(const char* word, std::vector<std::string>* names) {
   names->push_back(word);
   return true;
 }
+
+// The option of the table, or null.
+static const ExtraOption* FindExtra(const std::vector<ExtraOption>& extras, const char* arg) {
+  for (const ExtraOption& option : extras)
+    if (std::strcmp(arg, option.name) == 0) return &option;
+  return nullptr;
+}
+
+int ParseClassRequest(const char* command, int argc, char** argv, const std::vector<ExtraOption>& extras,
+                      ClassRequest* request) {
+  for (int at = 0; at < argc; at++) {
+    const char* arg = argv[at];
+    const ExtraOption* extra = FindExtra(extras, arg);
+    bool hasValue = at + 1 < argc;
+    if (std::strcmp(arg, "--dir") == 0 && hasValue) {
+      request->dir = argv[++at];
+    } else if (std::strcmp(arg, "--threads") == 0 && hasValue) {
+      if (!ParseThreadCount(command, argv[++at], &request->threads)) return 2;
+    } else if (std::strcmp(arg, "--compress") == 0) {
+      request->compression = TbCompressAll;
+    } else if (std::strcmp(arg, "--plain") == 0) {
+      request->compression = TbCompressNone;
+    } else if (extra && extra->flag) {
+      *extra->flag = true;
+    } else if (extra && hasValue) {
+      *extra->text = argv[++at];
+    } else if (arg[0] == '-') {
+      std::fprintf(stderr, "obrantule-tb %s: bad option '%s'\n", command, arg);
+      return CommandUsage(command);
+    } else if (!ExpandClassArgument(arg, &request->wanted)) {
+      std::fprintf(stderr, "obrantule-tb %s: '%s' is not an endgame class (for example kqkr, krpkp)\n", command, arg);
+      return 2;
+    }
+  }
+  return request->wanted.empty() ? CommandUsage(command) : -1;
+}

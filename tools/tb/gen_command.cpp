@@ -50,40 +50,18 @@ struct ProgressLine {
   }
 };
 
-struct GenRequest {
-  std::string dir = ".";
-  TbCompression compression = TbCompressFiveMen;
+struct GenRequest : ClassRequest {
   bool force = false;
-  int threads = DefaultThreadCount();
-  std::vector<std::string> wanted;
   std::string summaryPath;  // empty: no summary file
 };
 
 // Returns -1 when the request is complete, else the exit status.
 int ParseGenArguments(int argc, char** argv, GenRequest* request) {
-  for (int at = 0; at < argc; at++) {
-    const char* arg = argv[at];
-    if (std::strcmp(arg, "--dir") == 0 && at + 1 < argc) {
-      request->dir = argv[++at];
-    } else if (std::strcmp(arg, "--summary") == 0 && at + 1 < argc) {
-      request->summaryPath = argv[++at];
-    } else if (std::strcmp(arg, "--threads") == 0 && at + 1 < argc) {
-      if (!ParseThreadCount("gen", argv[++at], &request->threads)) return 2;
-    } else if (std::strcmp(arg, "--compress") == 0) {
-      request->compression = TbCompressAll;
-    } else if (std::strcmp(arg, "--plain") == 0) {
-      request->compression = TbCompressNone;
-    } else if (std::strcmp(arg, "--force") == 0) {
-      request->force = true;
-    } else if (arg[0] == '-') {
-      std::fprintf(stderr, "obrantule-tb gen: bad option '%s'\n", arg);
-      return CommandUsage("gen");
-    } else if (!ExpandClassArgument(arg, &request->wanted)) {
-      std::fprintf(stderr, "obrantule-tb gen: '%s' is not an endgame class (for example kqkr, krpkp)\n", arg);
-      return 2;
-    }
-  }
-  return request->wanted.empty() ? CommandUsage("gen") : -1;
+  request->dir = ".";
+  request->threads = DefaultThreadCount();
+  return ParseClassRequest("gen", argc, argv,
+                           {{"--summary", &request->summaryPath, nullptr}, {"--force", nullptr, &request->force}},
+                           request);
 }
 
 // The classes in the order they are made, which of them are made here (the

@@ -18,36 +18,14 @@
 
 namespace {
 
-struct PlanRequest {
-  std::string dir = "Tablebase";
+struct PlanRequest : ClassRequest {
   std::string out = "Snakefile";
-  TbCompression compression = TbCompressFiveMen;
-  int threads = 2;
-  std::vector<std::string> wanted;
 };
 
 int ParsePlanArguments(int argc, char** argv, PlanRequest* request) {
-  for (int at = 0; at < argc; at++) {
-    const char* arg = argv[at];
-    if (std::strcmp(arg, "--dir") == 0 && at + 1 < argc) {
-      request->dir = argv[++at];
-    } else if (std::strcmp(arg, "--out") == 0 && at + 1 < argc) {
-      request->out = argv[++at];
-    } else if (std::strcmp(arg, "--threads") == 0 && at + 1 < argc) {
-      if (!ParseThreadCount("plan", argv[++at], &request->threads)) return 2;
-    } else if (std::strcmp(arg, "--compress") == 0) {
-      request->compression = TbCompressAll;
-    } else if (std::strcmp(arg, "--plain") == 0) {
-      request->compression = TbCompressNone;
-    } else if (arg[0] == '-') {
-      std::fprintf(stderr, "obrantule-tb plan: bad option '%s'\n", arg);
-      return CommandUsage("plan");
-    } else if (!ExpandClassArgument(arg, &request->wanted)) {
-      std::fprintf(stderr, "obrantule-tb plan: '%s' is not an endgame class (for example kqkr, krpkp)\n", arg);
-      return 2;
-    }
-  }
-  return request->wanted.empty() ? CommandUsage("plan") : -1;
+  request->dir = "Tablebase";
+  request->threads = 2;
+  return ParseClassRequest("plan", argc, argv, {{"--out", &request->out, nullptr}}, request);
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "table_files.h"
+
 #define TB_COMMAND(name, routine, arguments, summary) int routine(int argc, char** argv);
 #include "tb_commands.def"
 #undef TB_COMMAND
@@ -25,3 +27,24 @@ bool ParseThreadCount(const char* command, const char* text, int* threads);
 bool ExpandClassArgument(const char* word, std::vector<std::string>* names);
 // Prints the usage line of one subcommand to stderr; returns 2.
 int CommandUsage(const char* name);
+
+// What gen and plan are asked for: the classes, where their tables are, how
+// they are compressed and by how many threads.
+struct ClassRequest {
+  std::string dir;
+  TbCompression compression = TbCompressFiveMen;
+  int threads = 1;
+  std::vector<std::string> wanted;
+};
+// An option of one command beyond the shared ones: a word followed by a
+// value into *text, or a flag setting *flag.
+struct ExtraOption {
+  const char* name;
+  std::string* text;
+  bool* flag;
+};
+// Reads the class words and the options --dir DIR, --threads N, --compress,
+// --plain and the extra ones into *request (which holds the defaults).
+// Returns -1 when the request is complete, else the exit status.
+int ParseClassRequest(const char* command, int argc, char** argv, const std::vector<ExtraOption>& extras,
+                      ClassRequest* request);

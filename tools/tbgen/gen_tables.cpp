@@ -71,65 +71,86 @@ static bool ValidExit(const GenClassInfo& info, int captured, int promoted) {
   return captured >= 0 || promoted >= 0;
 }
 
-std::vector<std::string> GenExitClassNames(const GenClassInfo& info) {
-  std::vector<std::string> names;
+// One way out of a class: a capture (the man taken, or -1) and a promotion
+// (the pawn promoted, or -1, and the piece it becomes), with the material
+// that is left and the class that holds it.
+struct GenExitMaterial {
+  int captured, promoted, promotedType;
+  int type[GenMaxMen];
+  bool alive[GenMaxMen];
+  bool reversed;  // the class holds the material with the colours exchanged
+  std::string name;
+};
+
+// Calls visit(exit) for every way out of the class, stopping when it answers
+// false; answers whether it went through all of them.
+template <typename Visit>
+static bool ForEachExit(const GenClassInfo& info, Visit visit) {
   for (int c = -1; c < info.men; c++)
     for (int p = -1; p < info.men; p++) {
       if (!ValidExit(info, c, p)) continue;
       for (int t = GenKnight; t <= (p >= 0 ? GenQueen : GenKnight); t++) {
-        int type[GenMaxMen];
-        bool alive[GenMaxMen], reversed;
-        ChildMaterial(info, c, p, t, type, alive);
-        std::string name = TargetName(info, type, alive, &reversed);
-        if (name != "kk" && std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        GenExitMaterial exit;
+        exit.captured = c;
+        exit.promoted = p;
+        exit.promotedType = t;
+        ChildMaterial(info, c, p, t, exit.type, exit.alive);
+        exit.name = TargetName(info, exit.type, exit.alive, &exit.reversed);
+        if (!visit(exit)) return false;
       }
     }
+  return true;
+}
+
+std::vector<std::string> GenExitClassNames(const GenClassInfo& info) {
+  std::vector<std::string> names;
+  ForEachExit(info, [&](const GenExitMaterial& exit) {
+    if (exit.name != "kk" && std::find(names.begin(), names.end(), exit.name) == names.end())
+      names.push_back(exit.name);
+    return true;
+  });
   return names;
+}
+
+// Points the target of one way out at its table and matches the target
+// class's men to the child's; false when the table is missing.
+static bool PrepareExit(const GenClassInfo& info, const GenExitMaterial& exit, GenExits* exits) {
+  const int c = exit.captured, p = exit.promoted, t = exit.promotedType;
+  const bool reversed = exit.reversed;
+  GenExitTarget& target = exits->target[c + 1][p + 1][p >= 0 ? t : 0];
+  exits->used[c + 1][p + 1][p >= 0 ? t : 0] = true;
+  target.reversed = reversed;
+  target.table = nullptr;
+  if (exit.name == "kk") {
+    target.slot[0] = reversed ? 1 : 0;
+    target.slot[1] = reversed ? 0 : 1;
+    return true;
+  }
+  const GenTable* table = FindGenTable(exit.name);
+  if (!table) return false;
+  target.table = table;
+  // Each man of the target class takes a distinct child man of the
+  // same type and (after any colour exchange) the same side.
+  bool taken[GenMaxMen] = {};
+  for (int s = 0; s < table->info.men; s++) {
+    int wantSide = table->info.side[s] ^ (reversed ? 1 : 0);
+    int found = -1;
+    for (int i = 0; i < info.men && found < 0; i++)
+      if (exit.alive[i] && !taken[i] && exit.type[i] == table->info.type[s] && info.side[i] == wantSide) found = i;
+    if (found < 0) return false;
+    taken[found] = true;
+    target.slot[s] = found;
+  }
+  return true;
 }
 
 bool GenPrepareExits(const GenClassInfo& info, GenExits* exits, std::string* missing) {
   *exits = GenExits();
-  for (int c = -1; c < info.men; c++)
-    for (int p = -1; p < info.men; p++) {
-      if (!ValidExit(info, c, p)) continue;
-      for (int t = GenKnight; t <= (p >= 0 ? GenQueen : GenKnight); t++) {
-        int type[GenMaxMen];
-        bool alive[GenMaxMen], reversed;
-        ChildMaterial(info, c, p, t, type, alive);
-        std::string name = TargetName(info, type, alive, &reversed);
-        GenExitTarget& target = exits->target[c + 1][p + 1][p >= 0 ? t : 0];
-        exits->used[c + 1][p + 1][p >= 0 ? t : 0] = true;
-        target.reversed = reversed;
-        target.table = nullptr;
-        if (name == "kk") {
-          target.slot[0] = reversed ? 1 : 0;
-          target.slot[1] = reversed ? 0 : 1;
-          continue;
-        }
-        const GenTable* table = FindGenTable(name);
-        if (!table) {
-          *missing = name;
-          return false;
-        }
-        target.table = table;
-        // Each man of the target class takes a distinct child man of the
-        // same type and (after any colour exchange) the same side.
-        bool taken[GenMaxMen] = {};
-        for (int s = 0; s < table->info.men; s++) {
-          int wantSide = table->info.side[s] ^ (reversed ? 1 : 0);
-          int found = -1;
-          for (int i = 0; i < info.men && found < 0; i++)
-            if (alive[i] && !taken[i] && type[i] == table->info.type[s] && info.side[i] == wantSide) found = i;
-          if (found < 0) {
-            *missing = name;
-            return false;
-          }
-          taken[found] = true;
-          target.slot[s] = found;
-        }
-      }
-    }
-  return true;
+  return ForEachExit(info, [&](const GenExitMaterial& exit) {
+    if (PrepareExit(info, exit, exits)) return true;
+    *missing = exit.name;
+    return false;
+  });
 }
 
 int GenExitValue(const GenExits& exits, const GenPosition& child, int captured, int promoted) {

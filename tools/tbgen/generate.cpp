@@ -12,13 +12,17 @@ void GenParallelFor(uint64_t count, int threads, const std::function<void(uint64
                     const std::function<void(uint64_t)>& progress) {
   const uint64_t chunk = 1 << 16;
   std::atomic<uint64_t> next{0}, done{0};
+  // Claims the next chunk and works it; false when none is left.
+  auto workChunk = [&]() {
+    uint64_t begin = next.fetch_add(chunk, std::memory_order_relaxed);
+    if (begin >= count) return false;
+    uint64_t end = begin + chunk < count ? begin + chunk : count;
+    body(begin, end);
+    done.fetch_add(end - begin, std::memory_order_relaxed);
+    return true;
+  };
   auto worker = [&]() {
-    for (;;) {
-      uint64_t begin = next.fetch_add(chunk, std::memory_order_relaxed);
-      if (begin >= count) break;
-      uint64_t end = begin + chunk < count ? begin + chunk : count;
-      body(begin, end);
-      done.fetch_add(end - begin, std::memory_order_relaxed);
+    while (workChunk()) {
     }
   };
   if (threads < 1) threads = 1;
@@ -28,14 +32,7 @@ void GenParallelFor(uint64_t count, int threads, const std::function<void(uint64
     worker();
   } else {
     // The calling thread reports while it works, chunk by chunk.
-    for (;;) {
-      uint64_t begin = next.fetch_add(chunk, std::memory_order_relaxed);
-      if (begin >= count) break;
-      uint64_t end = begin + chunk < count ? begin + chunk : count;
-      body(begin, end);
-      done.fetch_add(end - begin, std::memory_order_relaxed);
-      progress(done.load(std::memory_order_relaxed));
-    }
+    while (workChunk()) progress(done.load(std::memory_order_relaxed));
   }
   for (auto& t : pool) t.join();
 }
