@@ -64,7 +64,12 @@ void Load() {
       Path = value;
       PathConfigured = true;
     }
-    if (key == "cachesizekb") CacheKB = atoi(value.c_str()) < 1024 ? 1024 : atoi(value.c_str());
+    if (key == "cachesizekb") {
+      // Any digits at all: strtoll saturates where atoi would overflow. The
+      // value is shown as the UCI option's default, so it stays in its range.
+      long long kilobytes = strtoll(value.c_str(), nullptr, 10);
+      CacheKB = int32_t(kilobytes < 1024 ? 1024 : kilobytes > 1048576 ? 1048576 : kilobytes);
+    }
   }
 }
 

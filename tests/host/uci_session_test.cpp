@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,8 @@ class UciProcess {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
+  std::string Directory() const { return directory_; }
+
  private:
   bool ReadLine(std::string* line) {
     for (;;) {
@@ -159,6 +162,25 @@ TEST(UciSession, FixedDepthReportsAndAnswers) {
   EXPECT_TRUE(Contains(lines, "tbhits 0 time"));
   EXPECT_TRUE(Contains(lines, "pv e7e5 g1f3"));
   EXPECT_FALSE(Contains(lines, "depth 4"));
+}
+
+// The settings file is the user's: an overlong number must neither overflow
+// nor put the option's default outside its own range.
+TEST(UciSession, CacheSizeFromTheSettingsFileIsKeptInRange) {
+  for (const char* written : {"99999999999999999999999", "-5", "2048"}) {
+    UciProcess uci("e7e5 g1f3");
+    {
+      std::ofstream settings(uci.Directory() + "/ChssBase.ini");
+      settings << "[Tablebase]\nCacheSizeKB=" << written << "\n";
+    }
+    uci.Send("uci");
+    std::vector<std::string> lines = uci.ReadUntil("uciok");
+    const std::string expected = std::string(written) == "2048" ? "2048" : written[0] == '-' ? "1024" : "1048576";
+    EXPECT_TRUE(Contains(lines, "option name TablebaseCacheKB type spin default " + expected + " min 1024"))
+        << written;
+    uci.Send("quit");
+    EXPECT_EQ(uci.Finish(), 0);
+  }
 }
 
 // The engine's count is 32 bits and wraps after about 25 minutes; the host's
