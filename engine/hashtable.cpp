@@ -13,6 +13,7 @@
 #include "board.h"
 #include "movelist.h"
 #include "root.h"
+#include "scores.h"
 #include "searchstate.h"
 #include "tables.h"
 
@@ -73,8 +74,8 @@ void EmptyEntries(int32_t fill) {
 }
 
 void WriteSlot(HashEntry& slot, int32_t m, int32_t score, int32_t depth, int32_t bound) {
-  if (score > 31000) score += Ply;
-  if (score < -31000) score -= Ply;
+  if (score > PlyRelativeScore) score += Ply;
+  if (score < -PlyRelativeScore) score -= Ply;
   slot.Check = HashKey.Check;
   slot.Index = HashKey.Index;
   slot.Score = int16_t(score);
@@ -205,8 +206,8 @@ int32_t ProbeEntry(int32_t alpha, int32_t beta, int32_t depth) {
     e = &S;
   }
   int32_t s = e->Score;
-  if (s > 31000) s -= Ply;
-  if (s < -31000) s += Ply;
+  if (s > PlyRelativeScore) s -= Ply;
+  if (s < -PlyRelativeScore) s += Ply;
   if (e->Bound == BoundLower) return s >= beta ? s : NoCutoff;
   if (e->Bound == BoundUpper) {
     if (s < alpha) return s;

@@ -18,6 +18,9 @@ inline int32_t MatedScore(int32_t ply) { return ply - MateScore; }
 // Scores from here outwards are mates the search itself found (the ply count
 // never reaches 100); tablebase wins may lie below.
 constexpr int32_t FoundMateScore = 31900;
+// The table stores scores beyond +-PlyRelativeScore (mates) as distances from
+// the node, not from the root: the ply is added on store, taken off on probe.
+constexpr int32_t PlyRelativeScore = 31000;
 // Scores beyond +-MateThreatScore come from mates or tablebase results, not
 // from the evaluation.
 constexpr int32_t MateThreatScore = 20000;
