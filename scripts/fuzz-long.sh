@@ -52,7 +52,10 @@ wait "$leader" 2>/dev/null || true
 # Fork mode's status lines: "#RUNS: cov: C ft: F corp: N exec/s E oom/timeout/crash: O/T/X ..."
 last=$(grep -E '^#[0-9]+: cov:' "$log" | tail -n 1 || true)
 runs=$(sed -E 's/^#([0-9]+):.*/\1/' <<<"$last")
-failures=$(ls "failures-$target" | wc -l)
-printf '%s: %s CPU s, %s runs, corpus %s files, %s failure inputs (build-fuzz/failures-%s/), status: %s\n' \
-  "$target" "$used" "${runs:-?}" "$(ls "corpus-$target" | wc -l)" "$failures" "$target" \
+# Slow units are inputs that took more than 10 s of wall time, which on a
+# loaded machine says little: they are listed apart from the failures.
+failures=$(ls "failures-$target" | grep -cv '^slow-unit-' || true)
+slow=$(ls "failures-$target" | grep -c '^slow-unit-' || true)
+printf '%s: %s CPU s, %s runs, corpus %s files, %s failure inputs and %s slow units (build-fuzz/failures-%s/), status: %s\n' \
+  "$target" "$used" "${runs:-?}" "$(ls "corpus-$target" | wc -l)" "$failures" "$slow" "$target" \
   "$(grep -oE 'oom/timeout/crash: [0-9/]+' <<<"$last" || echo '?')"
