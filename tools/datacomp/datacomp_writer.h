@@ -86,7 +86,8 @@ void InitialSymbolCosts(const uint8_t* data, size_t length, uint32_t costs[kData
 void SymbolCostsFromFrequencies(const uint64_t frequencies[kDatacompSymbolCount],
                                 uint32_t costs[kDatacompSymbolCount]);
 
-// Parses one block into tokens, minimising the cost in bits given per symbol.
+// Parses one block (at most the block size) into tokens, minimising the cost
+// in bits given per symbol.
 void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[kDatacompDistanceCount],
                 const uint32_t symbolCosts[kDatacompSymbolCount], std::vector<uint32_t>* tokens);
 
