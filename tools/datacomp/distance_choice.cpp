@@ -46,19 +46,26 @@ inline bool MatchAt(const uint8_t* bytes, uint32_t i, uint32_t distance) {
   return std::memcmp(bytes + i, bytes + i - distance, kMatchBytes) == 0;
 }
 
-uint64_t MatchScore(const std::vector<Sample>& samples, uint32_t distance) {
-  uint64_t score = 0;
+// Every distance's score: how many sampled positions start a 2-byte match
+// at it. Each sample is read as overlapping byte pairs and scored for all
+// distances while it sits in the cache; a block's count fits 16 bits, which
+// lets the compiler compare and count many positions at once.
+std::vector<uint64_t> MatchScores(const std::vector<Sample>& samples) {
+  std::vector<uint64_t> scores(kMaxDistance + 1, 0);
+  std::vector<uint16_t> pairs(kDatacompTableBlockSize);
   for (const Sample& sample : samples) {
-    if (sample.Length < distance + kMatchBytes) continue;
+    if (sample.Length < kMatchBytes) continue;
     const uint8_t* b = sample.Bytes;
-    uint32_t end = sample.Length - kMatchBytes + 1;
-    // Written without branches so that the compiler can compare many
-    // positions at once: this runs for every distance.
-    uint32_t count = 0;
-    for (uint32_t i = distance; i < end; i++) count += (b[i] == b[i - distance]) & (b[i + 1] == b[i + 1 - distance]);
-    score += count;
+    const uint32_t count = sample.Length - kMatchBytes + 1;  // positions that start a pair
+    for (uint32_t i = 0; i < count; i++) pairs[i] = static_cast<uint16_t>(b[i] | b[i + 1] << 8);
+    const uint16_t* p = pairs.data();
+    for (uint32_t d = 1; d <= kMaxDistance && d < count; d++) {
+      uint16_t matches = 0;
+      for (uint32_t i = d; i < count; i++) matches += p[i] == p[i - d];
+      scores[d] += matches;
+    }
   }
-  return score;
+  return scores;
 }
 
 // Marks every byte that a match at this distance covers.
@@ -83,10 +90,9 @@ void ChooseDistances(const uint8_t* data, size_t length, int32_t choice,
                      uint32_t distances[kDatacompDistanceCount]) {
   std::vector<Sample> samples = SampleBlocks(data, length);
   std::vector<std::pair<uint64_t, uint32_t>> scored;  // (score, distance)
-  for (uint32_t d = 1; d <= kMaxDistance; d++) {
-    uint64_t score = samples.empty() ? 0 : MatchScore(samples, d);
-    if (score > 0) scored.push_back({score, d});
-  }
+  std::vector<uint64_t> scores = MatchScores(samples);
+  for (uint32_t d = 1; d <= kMaxDistance; d++)
+    if (scores[d] > 0) scored.push_back({scores[d], d});
   // Strongest first; among equals the shorter distance.
   std::sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first > b.first : a.second < b.second;
