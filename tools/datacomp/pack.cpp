@@ -1,9 +1,11 @@
 // The compressor: distances, code, block parses, header and blocks.
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "bit_writer.h"
 #include "datacomp_writer.h"
+#include "worker_threads.h"
 
 namespace {
 
@@ -152,9 +154,11 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
   // The header must stay within what any reader accepts.
   if (blockCount64 * 10 + 4096 > kDatacompMaxHeaderLength) return kDatacompErrorHeaderLength;
   const uint32_t n = static_cast<uint32_t>(blockCount64);
+  const int32_t threads = options->Threads;
   auto blockLength = [&](uint32_t b) {
     return static_cast<uint32_t>(std::min<uint64_t>(kBlockSize, length - static_cast<uint64_t>(b) * kBlockSize));
   };
+  auto blockData = [&](uint32_t b) { return data + static_cast<size_t>(b) * kBlockSize; };
 
   uint32_t distances[kDatacompDistanceCount];
   if (options->DistanceChoice == kDistancesGiven) {
@@ -163,8 +167,27 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
       if (distances[j] == 0 || distances[j] >= kBlockSize) return kDatacompErrorHeaderField;
     }
   } else {
-    ChooseDistances(data, length, options->DistanceChoice, distances);
+    ChooseDistances(data, length, options->DistanceChoice, distances, threads);
   }
+
+  // Symbol counts of a parse of the given blocks (in any order: only the
+  // sums count), each worker counting on its own.
+  std::vector<std::vector<uint64_t>> counts;
+  auto countParses = [&](const std::vector<uint32_t>& blocks, const uint32_t* costs,
+                         uint64_t frequencies[kDatacompSymbolCount]) {
+    const uint32_t workers = WorkerCount(threads, static_cast<uint32_t>(blocks.size()));
+    counts.assign(workers, std::vector<uint64_t>(kDatacompSymbolCount, 0));
+    ForEachIndex(static_cast<uint32_t>(blocks.size()), workers, [&](uint32_t at, uint32_t worker) {
+      std::vector<uint32_t> tokens;
+      uint32_t b = blocks[at];
+      ParseBlock(blockData(b), blockLength(b), distances, costs, &tokens);
+      for (uint32_t t : tokens) counts[worker][TokenSymbol(t)]++;
+    });
+    for (uint32_t s = 0; s < kDatacompSymbolCount; s++) {
+      frequencies[s] = 0;
+      for (const std::vector<uint64_t>& c : counts) frequencies[s] += c[s];
+    }
+  };
 
   // Settle the code on a sample of blocks.
   std::vector<uint32_t> sample;
@@ -172,43 +195,40 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
     sample.push_back(n <= kModelSampleBlocks ? s : static_cast<uint32_t>(static_cast<uint64_t>(s) * n / kModelSampleBlocks));
   uint32_t costs[kDatacompSymbolCount];
   InitialSymbolCosts(data, length, costs);
-  std::vector<uint32_t> tokens;
   for (int32_t pass = 0; pass < options->ModelPasses; pass++) {
-    uint64_t frequencies[kDatacompSymbolCount] = {};
-    for (uint32_t b : sample) {
-      ParseBlock(data + static_cast<size_t>(b) * kBlockSize, blockLength(b), distances, costs, &tokens);
-      for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
-    }
+    uint64_t frequencies[kDatacompSymbolCount];
+    countParses(sample, costs, frequencies);
     SymbolCostsFromFrequencies(frequencies, costs);
   }
 
   // The sample's code steers a parse of every block; that parse's code
   // steers the final one (rarer symbols and the file's own mix count too).
+  std::vector<uint32_t> every(n);
+  for (uint32_t b = 0; b < n; b++) every[b] = b;
   for (int32_t pass = 0; pass < options->WholePasses; pass++) {
-    uint64_t frequencies[kDatacompSymbolCount] = {};
-    for (uint32_t b = 0; b < n; b++) {
-      ParseBlock(data + static_cast<size_t>(b) * kBlockSize, blockLength(b), distances, costs, &tokens);
-      for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
-    }
+    uint64_t frequencies[kDatacompSymbolCount];
+    countParses(every, costs, frequencies);
     SymbolCostsFromFrequencies(frequencies, costs);
   }
 
-  // Final parse: count, build the code, then write every block with it.
-  uint64_t frequencies[kDatacompSymbolCount] = {};
+  // Final parse: count, build the code, then code every block with it. The
+  // token lists are kept for the coding up to a limit; blocks beyond it are
+  // parsed again there.
   std::vector<std::vector<uint32_t>> cache(n);
-  size_t cached = 0;
-  bool caching = true;
-  for (uint32_t b = 0; b < n; b++) {
-    ParseBlock(data + static_cast<size_t>(b) * kBlockSize, blockLength(b), distances, costs, &tokens);
-    for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
-    if (caching) {
-      cached += tokens.size();
-      if (cached > kTokenCacheLimit) {
-        caching = false;
-        cache.assign(n, {});
-      } else {
-        cache[b] = tokens;
-      }
+  std::atomic<size_t> cached{0};
+  uint64_t frequencies[kDatacompSymbolCount];
+  {
+    const uint32_t workers = WorkerCount(threads, n);
+    counts.assign(workers, std::vector<uint64_t>(kDatacompSymbolCount, 0));
+    ForEachIndex(n, workers, [&](uint32_t b, uint32_t worker) {
+      std::vector<uint32_t> tokens;
+      ParseBlock(blockData(b), blockLength(b), distances, costs, &tokens);
+      for (uint32_t t : tokens) counts[worker][TokenSymbol(t)]++;
+      if (cached.fetch_add(tokens.size()) + tokens.size() <= kTokenCacheLimit) cache[b] = std::move(tokens);
+    });
+    for (uint32_t s = 0; s < kDatacompSymbolCount; s++) {
+      frequencies[s] = 0;
+      for (const std::vector<uint64_t>& c : counts) frequencies[s] += c[s];
     }
   }
   uint8_t lengths[kDatacompSymbolCount];
@@ -217,38 +237,45 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
   uint8_t codeBits[kDatacompSymbolCount];
   WriterCode(lengths, kDatacompSymbolCount, codes, codeBits);
 
-  std::vector<uint8_t> blocks;
-  std::vector<uint32_t> compressedLengths(n);
+  // Each block coded on its own (stored when coding does not make it
+  // shorter), then laid end to end.
+  std::vector<std::vector<uint8_t>> coded(n);
+  std::vector<uint8_t> storedBlock(n, 0);
   std::vector<uint32_t> checkValues(2 * static_cast<size_t>(n));
-  std::vector<uint8_t> coded;
-  uint32_t stored = 0;
-  for (uint32_t b = 0; b < n; b++) {
-    const uint8_t* block = data + static_cast<size_t>(b) * kBlockSize;
+  ForEachIndex(n, WorkerCount(threads, n), [&](uint32_t b, uint32_t) {
+    const uint8_t* block = blockData(b);
     uint32_t ulen = blockLength(b);
-    if (!caching) ParseBlock(block, ulen, distances, costs, &tokens);
-    const std::vector<uint32_t>& blockTokens = caching ? cache[b] : tokens;
-    coded.clear();
+    std::vector<uint32_t> tokens = std::move(cache[b]);
+    if (tokens.empty()) ParseBlock(block, ulen, distances, costs, &tokens);
+    std::vector<uint8_t>& out = coded[b];
     BitWriter writer;
-    BitWriterStart(&writer, &coded);
-    for (uint32_t t : blockTokens) {
+    BitWriterStart(&writer, &out);
+    for (uint32_t t : tokens) {
       uint32_t symbol = TokenSymbol(t);
       BitWriterPut(&writer, codes[symbol], codeBits[symbol]);
       BitWriterPut(&writer, TokenExtraValue(t), TokenExtraBits(t));
     }
     BitWriterFlush(&writer);
-    if (coded.empty()) coded.push_back(0);  // a block is never empty in the file
-    size_t at = blocks.size();
-    if (coded.size() < ulen) {
-      blocks.insert(blocks.end(), coded.begin(), coded.end());
-    } else {
-      // Coding did not help (equal length would read as stored anyway).
-      blocks.insert(blocks.end(), block, block + ulen);
-      stored++;
+    if (out.empty()) out.push_back(0);  // a block is never empty in the file
+    // Coding did not help (equal length would read as stored anyway).
+    if (out.size() >= ulen) {
+      out.assign(block, block + ulen);
+      storedBlock[b] = 1;
     }
-    compressedLengths[b] = static_cast<uint32_t>(blocks.size() - at);
     checkValues[2 * b] = Checksum(block, ulen, 0);
-    checkValues[2 * b + 1] = Checksum(blocks.data() + at, compressedLengths[b], 0);
-    if (caching) std::vector<uint32_t>().swap(cache[b]);
+    checkValues[2 * b + 1] = Checksum(out.data(), static_cast<uint32_t>(out.size()), 0);
+  });
+  size_t total = 0;
+  for (const std::vector<uint8_t>& out : coded) total += out.size();
+  std::vector<uint8_t> blocks;
+  blocks.reserve(total);
+  std::vector<uint32_t> compressedLengths(n);
+  uint32_t stored = 0;
+  for (uint32_t b = 0; b < n; b++) {
+    compressedLengths[b] = static_cast<uint32_t>(coded[b].size());
+    blocks.insert(blocks.end(), coded[b].begin(), coded[b].end());
+    std::vector<uint8_t>().swap(coded[b]);
+    stored += storedBlock[b];
   }
 
   FileImageParts parts;
