@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
       TbImageStats stats;
       uint64_t written = 0;
       if (!TbBuildImage(*table, side, threads, &image, &stats, &error) ||
-          !TbWriteFile(TbFileName(dir, name, side, true), image, true, &written, &error)) {
+          !TbWriteFile(TbFileName(dir, name, side, true), image, true, &written, &error, threads)) {
         std::fprintf(stderr, "obrantule-tbgen-bench: %s\n", error.c_str());
         status = 1;
       }

@@ -178,3 +178,23 @@ TEST(DatacompRoundTrip, FileReader) {
   EXPECT_EQ(ReadCompressedBlock(decoder.get(), header.get(), stream, 0, block.data(), 8191), kDatacompErrorOutputSpace);
   TableFileClose(stream);
 }
+
+TEST(DatacompRoundTrip, SameFileForAnyThreadCount) {
+  std::vector<uint8_t> data;
+  SynthesiseTable(1, &data);
+  // A block of noise among the table's (stored, not coded) and a short last block.
+  std::vector<uint8_t> random = RandomBytes(3, 8192);
+  std::copy(random.begin(), random.end(), data.begin() + 5 * 8192);
+  data.resize(data.size() - 1000);
+  std::vector<uint8_t> one = PackOrDie(data);
+  ASSERT_FALSE(one.empty());
+  for (int32_t threads : {2, 3, 8}) {
+    PackOptions options;
+    options.Threads = threads;
+    EXPECT_TRUE(PackOrDie(data, &options) == one) << threads;
+  }
+  uint32_t single[kDatacompDistanceCount], shared[kDatacompDistanceCount];
+  ChooseDistances(data.data(), data.size(), kDistancesFromData, single, 1);
+  ChooseDistances(data.data(), data.size(), kDistancesFromData, shared, 3);
+  EXPECT_TRUE(std::equal(single, single + kDatacompDistanceCount, shared));
+}

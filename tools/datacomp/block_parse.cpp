@@ -4,41 +4,68 @@
 // With only 24 distances every match is found by run counting: the run of
 // distance j at position i is how many bytes from i on repeat the bytes
 // distances[j] earlier.
+//
+// The parse visits every position of every block twice or more per file, so
+// it is written for speed: which distances repeat the byte at a position is
+// found for the whole block at once (byte compares that the compiler does 16
+// at a time), a run is kept as the position where it ends (fixed while it
+// lasts, so is the cost from there), and only the distances that repeat the
+// byte are looked at.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "datacomp_writer.h"
 
 namespace {
 
-struct ParseScratch {
-  std::vector<uint32_t> Cost;
-  std::vector<uint16_t> Length;    // 0 = literal
-  std::vector<uint8_t> Distance;   // index of the copy's distance
-};
-
-struct LengthCodeTable {
-  uint8_t Code[kDatacompTableBlockSize + 1];
-  uint8_t Extra[kDatacompTableBlockSize + 1];
-};
-
-LengthCodeTable MakeLengthCodeTable() {
-  LengthCodeTable table{};
-  for (uint32_t length = 1; length <= kDatacompTableBlockSize; length++) {
-    uint32_t bits = 0;
-    uint32_t value = 0;
-    table.Code[length] = static_cast<uint8_t>(CopyLengthCode(length, &bits, &value));
-    table.Extra[length] = static_cast<uint8_t>(bits);
-  }
-  return table;
-}
-
-const LengthCodeTable kLengthCodes = MakeLengthCodeTable();
+constexpr uint32_t kBlockSize = kDatacompTableBlockSize;
+constexpr uint32_t kDistances = kDatacompDistanceCount;
 
 // Copy lengths 2..14 and 15, 17, 21, ... below the block size.
 constexpr uint32_t kMaxSteps = 32;
+
+struct ParseScratch {
+  uint32_t Cost[kBlockSize + 1];
+  uint16_t Length[kBlockSize];   // 0 = literal
+  uint8_t Distance[kBlockSize];  // index of the copy's distance
+  // Bit j % 8 of Repeats[j / 8][i]: block[i] == block[i - distances[j]].
+  uint8_t Repeats[kDistances / 8][kBlockSize];
+};
+
+struct LengthTables {
+  uint8_t Code[kBlockSize + 1];
+  // How many of the lengths tried short of a run (2..14, 15, 17, 21, ...)
+  // lie below each run length.
+  uint8_t StepsBelow[kBlockSize + 1];
+  uint32_t Steps[kMaxSteps];
+  uint32_t StepCount;
+  // Per number of lengths tried: 0 in the lanes of those lengths, 255 after.
+  uint8_t Hidden[kMaxSteps + 1][kMaxSteps];
+};
+
+LengthTables MakeLengthTables() {
+  LengthTables table{};
+  for (uint32_t length = 1; length <= kBlockSize; length++) {
+    uint32_t bits = 0;
+    uint32_t value = 0;
+    table.Code[length] = static_cast<uint8_t>(CopyLengthCode(length, &bits, &value));
+  }
+  for (uint32_t copy = 2; copy < 15; copy++) table.Steps[table.StepCount++] = copy;
+  for (uint32_t copy = 15; copy < kBlockSize; copy = 2 * (copy - 13) + 13) table.Steps[table.StepCount++] = copy;
+  for (uint32_t run = 0; run <= kBlockSize; run++) {
+    uint32_t below = 0;
+    while (below < table.StepCount && table.Steps[below] < run) below++;
+    table.StepsBelow[run] = static_cast<uint8_t>(below);
+  }
+  for (uint32_t n = 0; n <= kMaxSteps; n++)
+    for (uint32_t k = 0; k < kMaxSteps; k++) table.Hidden[n][k] = k < n ? 0 : 255;
+  return table;
+}
+
+const LengthTables kLengths = MakeLengthTables();
 
 }  // namespace
 
@@ -46,83 +73,115 @@ void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[
                 const uint32_t symbolCosts[kDatacompSymbolCount], std::vector<uint32_t>* tokens) {
   tokens->clear();
   if (length == 0) return;
+  if (length > kBlockSize) length = kBlockSize;
   static thread_local ParseScratch scratch;
-  const uint32_t stride = length + 1;
-  scratch.Cost.resize(stride);
-  scratch.Length.resize(stride);
-  scratch.Distance.resize(stride);
+
+  // The price of a copy of distance j by its length code, extra bits included.
+  uint32_t copyCost[kDistances][32];
+  for (uint32_t j = 0; j < kDistances; j++)
+    for (uint32_t code = 0; code < 32; code++)
+      copyCost[j][code] = symbolCosts[kDatacompLiteralCount + 32 * j + code] + (code > 14 ? code - 14 : 0);
 
   // Copies shorter than their run: every length up to 14 (each has its own
   // symbol; cutting a copy short lets a better one start earlier), and from
   // 15 on the lengths where a length code runs out, so that each candidate
   // is the longest copy for its price: 15, 17, 21, 29, ... The price of such
   // a length depends on the distance only through its symbol, so each length
-  // is priced once per position, by the cheapest distance whose run reaches
-  // past it.
-  uint32_t steps[kMaxSteps];
-  uint32_t stepCount = 0;
-  for (uint32_t copy = 2; copy < 15 && copy < length; copy++) steps[stepCount++] = copy;
-  for (uint32_t copy = 15; copy < length; copy = 2 * (copy - 13) + 13) steps[stepCount++] = copy;
-  // Per length, the distances by increasing price of that length.
-  uint32_t stepCost[kMaxSteps][kDatacompDistanceCount];
-  uint8_t byPrice[kMaxSteps][kDatacompDistanceCount];
+  // is priced once per position, by the cheapest distance (the first among
+  // equals) whose run reaches past it.
+  const uint32_t* steps = kLengths.Steps;
+  const uint32_t stepCount = kLengths.StepsBelow[length];
+  // Per length, the distances by increasing price of that length; per
+  // distance, its rank in each of these orders (255 beyond the lengths).
+  uint8_t byPrice[kMaxSteps][kDistances];
+  uint32_t rankCost[kMaxSteps][kDistances];
+  alignas(16) uint8_t rankOf[kDistances][kMaxSteps];
+  std::memset(rankOf, 255, sizeof rankOf);
   for (uint32_t k = 0; k < stepCount; k++) {
-    for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
-      uint32_t copy = steps[k];
-      stepCost[k][j] = symbolCosts[kDatacompLiteralCount + 32 * j + kLengthCodes.Code[copy]] + kLengthCodes.Extra[copy];
+    uint32_t price[kDistances];
+    for (uint32_t j = 0; j < kDistances; j++) {
+      price[j] = copyCost[j][kLengths.Code[steps[k]]];
       byPrice[k][j] = static_cast<uint8_t>(j);
     }
-    std::stable_sort(byPrice[k], byPrice[k] + kDatacompDistanceCount,
-                     [&](uint8_t a, uint8_t b) { return stepCost[k][a] < stepCost[k][b]; });
+    std::stable_sort(byPrice[k], byPrice[k] + kDistances, [&](uint8_t a, uint8_t b) { return price[a] < price[b]; });
+    for (uint32_t r = 0; r < kDistances; r++) {
+      rankOf[byPrice[k][r]][k] = static_cast<uint8_t>(r);
+      rankCost[k][r] = price[byPrice[k][r]];
+    }
   }
 
-  // The runs are kept for the current position only: the run of distance j
-  // at i is one more than at i + 1 when the byte repeats, else 0. A distance
-  // of 0 never matches.
-  uint32_t runs[kDatacompDistanceCount] = {};
-  uint32_t usable[kDatacompDistanceCount];
-  for (uint32_t j = 0; j < kDatacompDistanceCount; j++) usable[j] = distances[j] != 0;
-  uint32_t* cost = scratch.Cost.data();
+  // Which distances repeat each byte. A distance of 0 never matches.
+  for (uint32_t g = 0; g < kDistances / 8; g++) std::memset(scratch.Repeats[g], 0, length);
+  for (uint32_t j = 0; j < kDistances; j++) {
+    const uint32_t d = distances[j];
+    if (d == 0 || d >= length) continue;
+    uint8_t* __restrict repeats = scratch.Repeats[j / 8];
+    const uint8_t* __restrict bytes = block;
+    const uint8_t bit = static_cast<uint8_t>(1u << (j % 8));
+    for (uint32_t i = d; i < length; i++) repeats[i] |= bytes[i] == bytes[i - d] ? bit : 0;
+  }
+
+  // A run of distance j that reaches position i ends at runEnd[j] (it
+  // started there, going backwards, and stays until the byte differs), and
+  // the cost from its end is runEndCost[j].
+  uint32_t runEnd[kDistances] = {};
+  uint32_t runEndCost[kDistances] = {};
+  uint32_t previous = 0;  // the distances that repeated the byte at i + 1
+  uint32_t* cost = scratch.Cost;
   cost[length] = 0;
   for (uint32_t i = length; i-- > 0;) {
-    const uint8_t byte = block[i];
-    uint32_t longest = 0;
-    for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
-      uint32_t d = distances[j];
-      uint32_t back = i >= d ? i - d : i;
-      uint32_t match = usable[j] & (i >= d) & (block[back] == byte);
-      runs[j] = (runs[j] + 1) & (0u - match);
-      longest = std::max(longest, runs[j]);
-    }
-    uint32_t best = symbolCosts[byte] + cost[i + 1];
-    uint32_t bestLength = 0;
-    uint32_t bestDistance = 0;
-    if (longest == 0) {
+    const uint32_t next = cost[i + 1];
+    const uint32_t repeating = uint32_t(scratch.Repeats[0][i]) | uint32_t(scratch.Repeats[1][i]) << 8 |
+                               uint32_t(scratch.Repeats[2][i]) << 16;
+    uint32_t best = symbolCosts[block[i]] + next;
+    if (repeating == 0) {
       cost[i] = best;
       scratch.Length[i] = 0;
+      previous = 0;
       continue;
     }
-    for (uint32_t k = 0; k < stepCount && steps[k] < longest; k++) {
-      uint32_t by = 0;
-      while (runs[byPrice[k][by]] <= steps[k]) by++;  // ends: the longest run passes
-      uint32_t j = byPrice[k][by];
-      uint32_t c = stepCost[k][j] + cost[i + steps[k]];
-      if (c < best) {
-        best = c;
-        bestLength = steps[k];
-        bestDistance = j;
-      }
+    for (uint32_t fresh = repeating & ~previous; fresh; fresh &= fresh - 1) {
+      uint32_t j = static_cast<uint32_t>(__builtin_ctz(fresh));
+      runEnd[j] = i + 1;
+      runEndCost[j] = next;
     }
-    // Whole runs, without branches: which distance wins is data, not a pattern.
-    for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
-      uint32_t run = runs[j];
-      const uint32_t* costs = symbolCosts + kDatacompLiteralCount + 32 * j;
-      uint32_t c = costs[kLengthCodes.Code[run]] + kLengthCodes.Extra[run] + cost[i + run];
-      c = run != 0 ? c : UINT32_MAX;
-      bool better = c <= best;
-      best = better ? c : best;
-      bestLength = better ? run : bestLength;
-      bestDistance = better ? j : bestDistance;
+    previous = repeating;
+
+    // Each run as a whole: the cheapest wins, the last distance among equals
+    // (keyed so that one minimum decides). Each run also offers the lengths
+    // below it, where per length the lowest rank wins.
+    uint64_t wholeKey = UINT64_MAX;
+    uint32_t longest = 0;
+    alignas(16) uint8_t rank[kMaxSteps];
+    std::memset(rank, 255, sizeof rank);
+    for (uint32_t bits = repeating; bits; bits &= bits - 1) {
+      uint32_t j = static_cast<uint32_t>(__builtin_ctz(bits));
+      uint32_t run = runEnd[j] - i;
+      longest = std::max(longest, run);
+      uint64_t c = uint64_t(copyCost[j][kLengths.Code[run]]) + runEndCost[j];
+      wholeKey = std::min(wholeKey, (c << 5) | (31 - j));
+      const uint8_t* hidden = kLengths.Hidden[kLengths.StepsBelow[run]];
+      for (uint32_t k = 0; k < kMaxSteps; k++) rank[k] = std::min<uint8_t>(rank[k], rankOf[j][k] | hidden[k]);
+    }
+    // The shorter lengths: the cheapest, the shortest among equals.
+    uint64_t stepKey = UINT64_MAX;
+    const uint32_t tried = kLengths.StepsBelow[longest];
+    for (uint32_t k = 0; k < tried; k++) {
+      uint64_t c = uint64_t(rankCost[k][rank[k]]) + cost[i + steps[k]];
+      stepKey = std::min(stepKey, (c << 5) | k);
+    }
+    uint32_t bestLength = 0;
+    uint32_t bestDistance = 0;
+    if (stepKey != UINT64_MAX && (stepKey >> 5) < best) {
+      uint32_t k = static_cast<uint32_t>(stepKey & 31);
+      best = static_cast<uint32_t>(stepKey >> 5);
+      bestLength = steps[k];
+      bestDistance = byPrice[k][rank[k]];
+    }
+    if ((wholeKey >> 5) <= best) {
+      best = static_cast<uint32_t>(wholeKey >> 5);
+      bestDistance = 31 - static_cast<uint32_t>(wholeKey & 31);
+      bestLength = runEnd[bestDistance] - i;
     }
     cost[i] = best;
     scratch.Length[i] = static_cast<uint16_t>(bestLength);

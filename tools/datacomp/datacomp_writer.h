@@ -24,6 +24,8 @@ struct PackOptions {
   // parse: first on a sample of the blocks, then on all of them.
   int32_t ModelPasses = 2;
   int32_t WholePasses = 1;
+  // Threads that share the work; the file is the same for any number.
+  int32_t Threads = 1;
 };
 
 struct PackStats {
@@ -43,7 +45,7 @@ int32_t UnpackData(const uint8_t* file, size_t length, std::vector<uint8_t>* dat
 
 // The 24 distances (each 1..8191) that cover most of the sampled data with copies.
 void ChooseDistances(const uint8_t* data, size_t length, int32_t choice,
-                     uint32_t distances[kDatacompDistanceCount]);
+                     uint32_t distances[kDatacompDistanceCount], int32_t threads = 1);
 
 // Code lengths (at most maxLength bits) of a prefix code for these symbol
 // frequencies; absent symbols get 0. A single present symbol gets length 1.
@@ -86,7 +88,8 @@ void InitialSymbolCosts(const uint8_t* data, size_t length, uint32_t costs[kData
 void SymbolCostsFromFrequencies(const uint64_t frequencies[kDatacompSymbolCount],
                                 uint32_t costs[kDatacompSymbolCount]);
 
-// Parses one block into tokens, minimising the cost in bits given per symbol.
+// Parses one block (at most the block size) into tokens, minimising the cost
+// in bits given per symbol.
 void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[kDatacompDistanceCount],
                 const uint32_t symbolCosts[kDatacompSymbolCount], std::vector<uint32_t>* tokens);
 

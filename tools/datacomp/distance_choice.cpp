@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "datacomp_writer.h"
+#include "worker_threads.h"
 
 namespace {
 
@@ -42,37 +43,57 @@ std::vector<Sample> SampleBlocks(const uint8_t* data, size_t length) {
   return samples;
 }
 
-inline bool MatchAt(const uint8_t* bytes, uint32_t i, uint32_t distance) {
-  return std::memcmp(bytes + i, bytes + i - distance, kMatchBytes) == 0;
-}
+constexpr uint32_t kWordsPerSample = kDatacompTableBlockSize / 64;
 
-uint64_t MatchScore(const std::vector<Sample>& samples, uint32_t distance) {
-  uint64_t score = 0;
-  for (const Sample& sample : samples) {
-    if (sample.Length < distance + kMatchBytes) continue;
+// Every distance's score: how many sampled positions start a 2-byte match
+// at it. Each sample is read as overlapping byte pairs and scored for all
+// distances while it sits in the cache; a block's count fits 16 bits, which
+// lets the compiler compare and count many positions at once.
+std::vector<uint64_t> MatchScores(const std::vector<Sample>& samples, int32_t threads) {
+  const uint32_t workers = WorkerCount(threads, static_cast<uint32_t>(samples.size()));
+  std::vector<std::vector<uint64_t>> partial(workers, std::vector<uint64_t>(kMaxDistance + 1, 0));
+  ForEachIndex(static_cast<uint32_t>(samples.size()), workers, [&](uint32_t s, uint32_t worker) {
+    const Sample& sample = samples[s];
+    if (sample.Length < kMatchBytes) return;
+    std::vector<uint16_t> pairs(kDatacompTableBlockSize);
     const uint8_t* b = sample.Bytes;
-    uint32_t end = sample.Length - kMatchBytes + 1;
-    // Written without branches so that the compiler can compare many
-    // positions at once: this runs for every distance.
-    uint32_t count = 0;
-    for (uint32_t i = distance; i < end; i++) count += (b[i] == b[i - distance]) & (b[i + 1] == b[i + 1 - distance]);
-    score += count;
-  }
-  return score;
+    const uint32_t count = sample.Length - kMatchBytes + 1;  // positions that start a pair
+    for (uint32_t i = 0; i < count; i++) pairs[i] = static_cast<uint16_t>(b[i] | b[i + 1] << 8);
+    const uint16_t* p = pairs.data();
+    std::vector<uint64_t>& scores = partial[worker];
+    for (uint32_t d = 1; d <= kMaxDistance && d < count; d++) {
+      uint16_t matches = 0;
+      for (uint32_t i = d; i < count; i++) matches += p[i] == p[i - d];
+      scores[d] += matches;
+    }
+  });
+  for (uint32_t w = 1; w < workers; w++)
+    for (uint32_t d = 0; d <= kMaxDistance; d++) partial[0][d] += partial[w][d];
+  return std::move(partial[0]);
 }
 
-// Marks every byte that a match at this distance covers.
+// Marks every byte that a match at this distance covers (bit i % 64 of word
+// i / 64 per sample): the match flags of all positions first, then eight
+// positions' flags gathered into eight bits by one multiplication.
 void CoverageBits(const std::vector<Sample>& samples, uint32_t distance, std::vector<uint64_t>* bits) {
-  bits->assign(samples.size() * (kDatacompTableBlockSize / 64), 0);
+  bits->assign(samples.size() * kWordsPerSample, 0);
+  // flags[i + 1]: a match starts at i; flags[0] stands for position -1.
+  std::vector<uint8_t> flags(kDatacompTableBlockSize + 8);
   for (size_t s = 0; s < samples.size(); s++) {
     const Sample& sample = samples[s];
     if (sample.Length < distance + kMatchBytes) continue;
-    uint64_t* words = bits->data() + s * (kDatacompTableBlockSize / 64);
+    std::fill(flags.begin(), flags.end(), 0);
     const uint8_t* b = sample.Bytes;
-    uint32_t end = sample.Length - kMatchBytes + 1;
-    for (uint32_t i = distance; i < end; i++) {
-      if (!MatchAt(b, i, distance)) continue;
-      for (uint32_t k = i; k < i + kMatchBytes; k++) words[k >> 6] |= 1ull << (k & 63);
+    const uint32_t end = sample.Length - kMatchBytes + 1;
+    uint8_t* starts = flags.data() + 1;
+    for (uint32_t i = distance; i < end; i++) starts[i] = (b[i] == b[i - distance]) & (b[i + 1] == b[i + 1 - distance]);
+    uint64_t* words = bits->data() + s * kWordsPerSample;
+    for (uint32_t at = 0; at < sample.Length; at += 8) {
+      uint64_t here, before;
+      std::memcpy(&here, starts + at, 8);
+      std::memcpy(&before, flags.data() + at, 8);
+      uint64_t covered = ((here | before) * 0x0102040810204080ull) >> 56;
+      words[at / 64] |= covered << (at % 64);
     }
   }
 }
@@ -80,13 +101,12 @@ void CoverageBits(const std::vector<Sample>& samples, uint32_t distance, std::ve
 }  // namespace
 
 void ChooseDistances(const uint8_t* data, size_t length, int32_t choice,
-                     uint32_t distances[kDatacompDistanceCount]) {
+                     uint32_t distances[kDatacompDistanceCount], int32_t threads) {
   std::vector<Sample> samples = SampleBlocks(data, length);
   std::vector<std::pair<uint64_t, uint32_t>> scored;  // (score, distance)
-  for (uint32_t d = 1; d <= kMaxDistance; d++) {
-    uint64_t score = samples.empty() ? 0 : MatchScore(samples, d);
-    if (score > 0) scored.push_back({score, d});
-  }
+  std::vector<uint64_t> scores = MatchScores(samples, threads);
+  for (uint32_t d = 1; d <= kMaxDistance; d++)
+    if (scores[d] > 0) scored.push_back({scores[d], d});
   // Strongest first; among equals the shorter distance.
   std::sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first > b.first : a.second < b.second;
@@ -99,17 +119,24 @@ void ChooseDistances(const uint8_t* data, size_t length, int32_t choice,
   } else {
     size_t finalists = std::min<size_t>(scored.size(), kFinalists);
     std::vector<std::vector<uint64_t>> cover(finalists);
-    for (size_t k = 0; k < finalists; k++) CoverageBits(samples, scored[k].second, &cover[k]);
-    std::vector<uint64_t> covered(samples.size() * (kDatacompTableBlockSize / 64), 0);
+    const uint32_t workers = WorkerCount(threads, static_cast<uint32_t>(finalists));
+    ForEachIndex(static_cast<uint32_t>(finalists), workers,
+                 [&](uint32_t k, uint32_t) { CoverageBits(samples, scored[k].second, &cover[k]); });
+    std::vector<uint64_t> covered(samples.size() * kWordsPerSample, 0);
     std::vector<bool> taken(finalists, false);
+    std::vector<uint64_t> gains(finalists);
     while (chosen.size() < kDatacompDistanceCount) {
+      ForEachIndex(static_cast<uint32_t>(finalists), workers, [&](uint32_t k, uint32_t) {
+        uint64_t gain = 0;
+        for (size_t w = 0; w < covered.size(); w++)
+          gain += static_cast<uint64_t>(__builtin_popcountll(cover[k][w] & ~covered[w]));
+        gains[k] = gain;
+      });
       uint64_t bestGain = 0;
       size_t best = finalists;
       for (size_t k = 0; k < finalists; k++) {
         if (taken[k]) continue;
-        uint64_t gain = 0;
-        for (size_t w = 0; w < covered.size(); w++)
-          gain += static_cast<uint64_t>(__builtin_popcountll(cover[k][w] & ~covered[w]));
+        uint64_t gain = gains[k];
         if (gain > bestGain || (gain == bestGain && best < finalists && gain > 0 &&
                                 scored[k].second < scored[best].second)) {
           bestGain = gain;

@@ -1,9 +1,11 @@
 // The compressor: distances, code, block parses, header and blocks.
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "bit_writer.h"
 #include "datacomp_writer.h"
+#include "worker_threads.h"
 
 namespace {
 
@@ -144,139 +146,6 @@ void AssembleFile(const FileImageParts& parts, std::vector<uint8_t>* file) {
   out.insert(out.end(), parts.Blocks.begin(), parts.Blocks.end());
 }
 
-namespace {
-
-// The input as the stages see it: its bytes cut into blocks.
-struct PackInput {
-  const uint8_t* Data;
-  size_t Length;
-  uint32_t BlockCount;
-};
-
-const uint8_t* BlockStart(const PackInput& input, uint32_t b) {
-  return input.Data + static_cast<size_t>(b) * kBlockSize;
-}
-
-uint32_t BlockLengthOf(const PackInput& input, uint32_t b) {
-  return static_cast<uint32_t>(std::min<uint64_t>(kBlockSize, input.Length - static_cast<uint64_t>(b) * kBlockSize));
-}
-
-// The distances the parses may refer back by: given, or chosen from the data.
-int32_t SettleDistances(const PackInput& input, const PackOptions* options, uint32_t* distances) {
-  if (options->DistanceChoice == kDistancesGiven) {
-    for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
-      distances[j] = options->Distances[j];
-      if (distances[j] == 0 || distances[j] >= kBlockSize) return kDatacompErrorHeaderField;
-    }
-  } else {
-    ChooseDistances(input.Data, input.Length, options->DistanceChoice, distances);
-  }
-  return kDatacompOk;
-}
-
-// Parses the listed blocks with the present costs and sets the costs from the
-// symbols those parses used.
-void CostsFromParses(const PackInput& input, const std::vector<uint32_t>& blockNumbers, const uint32_t* distances,
-                     uint32_t* costs, std::vector<uint32_t>* tokens) {
-  uint64_t frequencies[kDatacompSymbolCount] = {};
-  for (uint32_t b : blockNumbers) {
-    ParseBlock(BlockStart(input, b), BlockLengthOf(input, b), distances, costs, tokens);
-    for (uint32_t t : *tokens) frequencies[TokenSymbol(t)]++;
-  }
-  SymbolCostsFromFrequencies(frequencies, costs);
-}
-
-// Settles the symbol costs: first on a sample of blocks; then the sample's
-// code steers a parse of every block, and that parse's code steers the final
-// one (rarer symbols and the file's own mix count too).
-void SettleSymbolCosts(const PackInput& input, const PackOptions* options, const uint32_t* distances,
-                       uint32_t* costs) {
-  const uint32_t n = input.BlockCount;
-  std::vector<uint32_t> sample;
-  for (uint32_t s = 0; s < std::min(n, kModelSampleBlocks); s++)
-    sample.push_back(n <= kModelSampleBlocks ? s : static_cast<uint32_t>(static_cast<uint64_t>(s) * n / kModelSampleBlocks));
-  InitialSymbolCosts(input.Data, input.Length, costs);
-  std::vector<uint32_t> tokens;
-  for (int32_t pass = 0; pass < options->ModelPasses; pass++) CostsFromParses(input, sample, distances, costs, &tokens);
-  if (options->WholePasses <= 0) return;
-  std::vector<uint32_t> every(n);
-  for (uint32_t b = 0; b < n; b++) every[b] = b;
-  for (int32_t pass = 0; pass < options->WholePasses; pass++) CostsFromParses(input, every, distances, costs, &tokens);
-}
-
-// The final parse's token lists, kept between its two rounds while they fit
-// under kTokenCacheLimit; Kept is false (and Tokens empty) when they did not.
-struct FinalParse {
-  std::vector<std::vector<uint32_t>> Tokens;
-  bool Kept = true;
-};
-
-// The final parse's first round: counts the symbols of every block.
-void CountFinalParse(const PackInput& input, const uint32_t* distances, const uint32_t* costs,
-                     uint64_t* frequencies, FinalParse* parse) {
-  const uint32_t n = input.BlockCount;
-  parse->Tokens.assign(n, {});
-  size_t cached = 0;
-  std::vector<uint32_t> tokens;
-  for (uint32_t b = 0; b < n; b++) {
-    ParseBlock(BlockStart(input, b), BlockLengthOf(input, b), distances, costs, &tokens);
-    for (uint32_t t : tokens) frequencies[TokenSymbol(t)]++;
-    if (parse->Kept) {
-      cached += tokens.size();
-      if (cached > kTokenCacheLimit) {
-        parse->Kept = false;
-        parse->Tokens.assign(n, {});
-      } else {
-        parse->Tokens[b] = tokens;
-      }
-    }
-  }
-}
-
-// The final parse's second round: writes every block with the code, stored as
-// is where coding does not make it shorter. Answers the number stored.
-uint32_t WriteBlocks(const PackInput& input, const uint32_t* distances, const uint32_t* costs, const uint32_t* codes,
-                     const uint8_t* codeBits, FinalParse* parse, FileImageParts* parts) {
-  const uint32_t n = input.BlockCount;
-  std::vector<uint8_t>& blocks = parts->Blocks;
-  parts->CompressedLengths.assign(n, 0);
-  parts->CheckValues.assign(2 * static_cast<size_t>(n), 0);
-  std::vector<uint8_t> coded;
-  std::vector<uint32_t> tokens;
-  uint32_t stored = 0;
-  for (uint32_t b = 0; b < n; b++) {
-    const uint8_t* block = BlockStart(input, b);
-    uint32_t ulen = BlockLengthOf(input, b);
-    if (!parse->Kept) ParseBlock(block, ulen, distances, costs, &tokens);
-    const std::vector<uint32_t>& blockTokens = parse->Kept ? parse->Tokens[b] : tokens;
-    coded.clear();
-    BitWriter writer;
-    BitWriterStart(&writer, &coded);
-    for (uint32_t t : blockTokens) {
-      uint32_t symbol = TokenSymbol(t);
-      BitWriterPut(&writer, codes[symbol], codeBits[symbol]);
-      BitWriterPut(&writer, TokenExtraValue(t), TokenExtraBits(t));
-    }
-    BitWriterFlush(&writer);
-    if (coded.empty()) coded.push_back(0);  // a block is never empty in the file
-    size_t at = blocks.size();
-    if (coded.size() < ulen) {
-      blocks.insert(blocks.end(), coded.begin(), coded.end());
-    } else {
-      // Coding did not help (equal length would read as stored anyway).
-      blocks.insert(blocks.end(), block, block + ulen);
-      stored++;
-    }
-    parts->CompressedLengths[b] = static_cast<uint32_t>(blocks.size() - at);
-    parts->CheckValues[2 * b] = Checksum(block, ulen, 0);
-    parts->CheckValues[2 * b + 1] = Checksum(blocks.data() + at, parts->CompressedLengths[b], 0);
-    if (parse->Kept) std::vector<uint32_t>().swap(parse->Tokens[b]);
-  }
-  return stored;
-}
-
-}  // namespace
-
 int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
                  std::vector<uint8_t>* file, PackStats* stats) {
   PackOptions defaults;
@@ -284,32 +153,140 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
   const uint64_t blockCount64 = (static_cast<uint64_t>(length) + kBlockSize - 1) / kBlockSize;
   // The header must stay within what any reader accepts.
   if (blockCount64 * 10 + 4096 > kDatacompMaxHeaderLength) return kDatacompErrorHeaderLength;
-  const PackInput input = {data, length, static_cast<uint32_t>(blockCount64)};
-  const uint32_t n = input.BlockCount;
+  const uint32_t n = static_cast<uint32_t>(blockCount64);
+  const int32_t threads = options->Threads;
+  auto blockLength = [&](uint32_t b) {
+    return static_cast<uint32_t>(std::min<uint64_t>(kBlockSize, length - static_cast<uint64_t>(b) * kBlockSize));
+  };
+  auto blockData = [&](uint32_t b) { return data + static_cast<size_t>(b) * kBlockSize; };
 
   uint32_t distances[kDatacompDistanceCount];
-  int32_t result = SettleDistances(input, options, distances);
-  if (result != kDatacompOk) return result;
-  uint32_t costs[kDatacompSymbolCount];
-  SettleSymbolCosts(input, options, distances, costs);
+  if (options->DistanceChoice == kDistancesGiven) {
+    for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
+      distances[j] = options->Distances[j];
+      if (distances[j] == 0 || distances[j] >= kBlockSize) return kDatacompErrorHeaderField;
+    }
+  } else {
+    ChooseDistances(data, length, options->DistanceChoice, distances, threads);
+  }
 
-  // Final parse: count, build the code, then write every block with it.
-  uint64_t frequencies[kDatacompSymbolCount] = {};
-  FinalParse parse;
-  CountFinalParse(input, distances, costs, frequencies, &parse);
+  // Symbol counts of a parse of the given blocks (in any order: only the
+  // sums count), each worker counting on its own.
+  std::vector<std::vector<uint64_t>> counts;
+  auto countParses = [&](const std::vector<uint32_t>& blocks, const uint32_t* costs,
+                         uint64_t frequencies[kDatacompSymbolCount]) {
+    const uint32_t workers = WorkerCount(threads, static_cast<uint32_t>(blocks.size()));
+    counts.assign(workers, std::vector<uint64_t>(kDatacompSymbolCount, 0));
+    ForEachIndex(static_cast<uint32_t>(blocks.size()), workers, [&](uint32_t at, uint32_t worker) {
+      std::vector<uint32_t> tokens;
+      uint32_t b = blocks[at];
+      ParseBlock(blockData(b), blockLength(b), distances, costs, &tokens);
+      for (uint32_t t : tokens) counts[worker][TokenSymbol(t)]++;
+    });
+    for (uint32_t s = 0; s < kDatacompSymbolCount; s++) {
+      frequencies[s] = 0;
+      for (const std::vector<uint64_t>& c : counts) frequencies[s] += c[s];
+    }
+  };
+
+  // Settle the code on a sample of blocks.
+  std::vector<uint32_t> sample;
+  for (uint32_t s = 0; s < std::min(n, kModelSampleBlocks); s++)
+    sample.push_back(n <= kModelSampleBlocks ? s : static_cast<uint32_t>(static_cast<uint64_t>(s) * n / kModelSampleBlocks));
+  uint32_t costs[kDatacompSymbolCount];
+  InitialSymbolCosts(data, length, costs);
+  for (int32_t pass = 0; pass < options->ModelPasses; pass++) {
+    uint64_t frequencies[kDatacompSymbolCount];
+    countParses(sample, costs, frequencies);
+    SymbolCostsFromFrequencies(frequencies, costs);
+  }
+
+  // The sample's code steers a parse of every block; that parse's code
+  // steers the final one (rarer symbols and the file's own mix count too).
+  std::vector<uint32_t> every(n);
+  for (uint32_t b = 0; b < n; b++) every[b] = b;
+  for (int32_t pass = 0; pass < options->WholePasses; pass++) {
+    uint64_t frequencies[kDatacompSymbolCount];
+    countParses(every, costs, frequencies);
+    SymbolCostsFromFrequencies(frequencies, costs);
+  }
+
+  // Final parse: count, build the code, then code every block with it. The
+  // token lists are kept for the coding up to a limit; blocks beyond it are
+  // parsed again there.
+  std::vector<std::vector<uint32_t>> cache(n);
+  std::atomic<size_t> cached{0};
+  uint64_t frequencies[kDatacompSymbolCount];
+  {
+    const uint32_t workers = WorkerCount(threads, n);
+    counts.assign(workers, std::vector<uint64_t>(kDatacompSymbolCount, 0));
+    ForEachIndex(n, workers, [&](uint32_t b, uint32_t worker) {
+      std::vector<uint32_t> tokens;
+      ParseBlock(blockData(b), blockLength(b), distances, costs, &tokens);
+      for (uint32_t t : tokens) counts[worker][TokenSymbol(t)]++;
+      if (cached.fetch_add(tokens.size()) + tokens.size() <= kTokenCacheLimit) cache[b] = std::move(tokens);
+    });
+    for (uint32_t s = 0; s < kDatacompSymbolCount; s++) {
+      frequencies[s] = 0;
+      for (const std::vector<uint64_t>& c : counts) frequencies[s] += c[s];
+    }
+  }
   uint8_t lengths[kDatacompSymbolCount];
   BuildCodeLengths(frequencies, kDatacompSymbolCount, kDatacompMaxCodeLength, lengths);
   uint32_t codes[kDatacompSymbolCount];
   uint8_t codeBits[kDatacompSymbolCount];
   WriterCode(lengths, kDatacompSymbolCount, codes, codeBits);
 
+  // Each block coded on its own (stored when coding does not make it
+  // shorter), then laid end to end.
+  std::vector<std::vector<uint8_t>> coded(n);
+  std::vector<uint8_t> storedBlock(n, 0);
+  std::vector<uint32_t> checkValues(2 * static_cast<size_t>(n));
+  ForEachIndex(n, WorkerCount(threads, n), [&](uint32_t b, uint32_t) {
+    const uint8_t* block = blockData(b);
+    uint32_t ulen = blockLength(b);
+    std::vector<uint32_t> tokens = std::move(cache[b]);
+    if (tokens.empty()) ParseBlock(block, ulen, distances, costs, &tokens);
+    std::vector<uint8_t>& out = coded[b];
+    BitWriter writer;
+    BitWriterStart(&writer, &out);
+    for (uint32_t t : tokens) {
+      uint32_t symbol = TokenSymbol(t);
+      BitWriterPut(&writer, codes[symbol], codeBits[symbol]);
+      BitWriterPut(&writer, TokenExtraValue(t), TokenExtraBits(t));
+    }
+    BitWriterFlush(&writer);
+    if (out.empty()) out.push_back(0);  // a block is never empty in the file
+    // Coding did not help (equal length would read as stored anyway).
+    if (out.size() >= ulen) {
+      out.assign(block, block + ulen);
+      storedBlock[b] = 1;
+    }
+    checkValues[2 * b] = Checksum(block, ulen, 0);
+    checkValues[2 * b + 1] = Checksum(out.data(), static_cast<uint32_t>(out.size()), 0);
+  });
+  size_t total = 0;
+  for (const std::vector<uint8_t>& out : coded) total += out.size();
+  std::vector<uint8_t> blocks;
+  blocks.reserve(total);
+  std::vector<uint32_t> compressedLengths(n);
+  uint32_t stored = 0;
+  for (uint32_t b = 0; b < n; b++) {
+    compressedLengths[b] = static_cast<uint32_t>(coded[b].size());
+    blocks.insert(blocks.end(), coded[b].begin(), coded[b].end());
+    std::vector<uint8_t>().swap(coded[b]);
+    stored += storedBlock[b];
+  }
+
   FileImageParts parts;
-  uint32_t stored = WriteBlocks(input, distances, costs, codes, codeBits, &parse, &parts);
   parts.BlockBits = kBlockBits;
   parts.BlockCount = n;
-  parts.LastBlockLength = n ? BlockLengthOf(input, n - 1) : 0;
+  parts.LastBlockLength = n ? blockLength(n - 1) : 0;
+  parts.CompressedLengths = std::move(compressedLengths);
+  parts.CheckValues = std::move(checkValues);
   std::copy(distances, distances + kDatacompDistanceCount, parts.Distances);
   std::copy(lengths, lengths + kDatacompSymbolCount, parts.CodeLengths);
+  parts.Blocks = std::move(blocks);
   AssembleFile(parts, file);
   const std::vector<uint8_t>& out = *file;
   uint32_t h = static_cast<uint32_t>(out.size() - parts.Blocks.size());

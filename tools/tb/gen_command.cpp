@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "generate.h"
+#include "position_index.h"
 #include "table_files.h"
 #include "tablebase_classes.h"
 #include "tb_commands.h"
@@ -96,52 +97,73 @@ bool ScheduleClasses(const GenRequest& request, GenSchedule* schedule, std::stri
   return true;
 }
 
-// Writes both tables of a generated class (the two sides compressed side by
-// side) and appends their summary lines to *summary.
+// Writes both tables of a generated class and appends their summary lines
+// to *summary.
 bool WriteClassFiles(const GenTable& table, const GenRequest& request, int threads,
                      std::chrono::steady_clock::time_point classStart, std::string* summary, std::string* error) {
   const std::string name = table.info.name;
   int c = TbClassNumber(name);
   int sides = TbTableSides(c);
   bool compress = TbCompressClass(request.compression, c);
-  std::vector<uint8_t> image[2];
-  TbImageStats stats[2];
-  uint64_t written[2] = {0, 0};
-  std::string path[2], failure[2];
-  bool ok[2] = {true, true};
   for (int side = 0; side < sides; side++) {
-    path[side] = TbFileName(request.dir, name, side, compress);
-    ok[side] = TbBuildImage(table, side, threads, &image[side], &stats[side], &failure[side]);
-  }
-  auto write = [&](int side) {
-    if (ok[side]) ok[side] = TbWriteFile(path[side], image[side], compress, &written[side], &failure[side]);
-  };
-  if (sides == 2 && threads > 1) {
-    std::thread other(write, 1);
-    write(0);
-    other.join();
-  } else {
-    for (int side = 0; side < sides; side++) write(side);
-  }
-  for (int side = 0; side < sides; side++) {
-    if (!ok[side]) {
-      *error = failure[side];
+    std::string path = TbFileName(request.dir, name, side, compress);
+    std::vector<uint8_t> image;
+    TbImageStats st;
+    uint64_t written = 0;
+    if (!TbBuildImage(table, side, threads, &image, &st, error) ||
+        !TbWriteFile(path, image, compress, &written, error, threads))
       return false;
-    }
-    const TbImageStats& st = stats[side];
     char line[512];
     std::snprintf(line, sizeof line,
                   "%-7s %s to move: %llu entries, %llu positions: %llu wins, %llu losses, %llu draws; "
                   "longest mate %d; %s %llu bytes; %.1f s\n",
-                  name.c_str(), side ? "black" : "white", static_cast<unsigned long long>(image[side].size()),
+                  name.c_str(), side ? "black" : "white", static_cast<unsigned long long>(image.size()),
                   static_cast<unsigned long long>(st.positions), static_cast<unsigned long long>(st.wins),
                   static_cast<unsigned long long>(st.losses), static_cast<unsigned long long>(st.draws),
-                  st.longestWin > st.longestLoss ? st.longestWin : st.longestLoss, path[side].c_str(),
-                  static_cast<unsigned long long>(written[side]), Seconds(classStart));
+                  st.longestWin > st.longestLoss ? st.longestWin : st.longestLoss, path.c_str(),
+                  static_cast<unsigned long long>(written), Seconds(classStart));
     *summary += line;
   }
   return true;
 }
+
+// The files of one generated class, written on a thread of their own while
+// the next class is generated: the generator's threads wait on each other
+// between its passes and at its serial steps, and the writing fills those
+// gaps. The table stays in memory until the files are written (owned here
+// unless a later class holds it as well).
+struct ClassWriter {
+  std::thread thread;
+  std::unique_ptr<GenTable> owned;
+  bool ok = true;
+  std::string summary, error;
+
+  bool Busy() const { return thread.joinable(); }
+  void Start(const GenTable* table, std::unique_ptr<GenTable> own, const GenRequest& request,
+             std::chrono::steady_clock::time_point classStart) {
+    owned = std::move(own);
+    ok = true;
+    summary.clear();
+    error.clear();
+    thread = std::thread([this, table, &request, classStart]() {
+      ok = WriteClassFiles(*table, request, request.threads, classStart, &summary, &error);
+    });
+  }
+  // Waits for the files; false with *failure set when they could not be written.
+  bool Finish(std::string* summaries, std::string* failure) {
+    if (!Busy()) return true;
+    thread.join();
+    owned.reset();
+    if (!ok) {
+      *failure = error;
+      return false;
+    }
+    std::fputs(summary.c_str(), stdout);
+    std::fflush(stdout);
+    *summaries += summary;
+    return true;
+  }
+};
 
 int Fail(ProgressLine* progress, const std::string& error) {
   progress->Clear();
@@ -169,14 +191,18 @@ int RunGen(int argc, char** argv) {
   GenOptions options;
   options.threads = request.threads;
   options.progress = [&](const char* phase, uint64_t done, uint64_t total) { progress.Show(phase, done, total); };
+  // Built once here: the writer thread and the loading of kept classes both use it.
+  BuildIndexTables();
   auto start = std::chrono::steady_clock::now();
   int generated = 0;
   std::string summaries;
+  ClassWriter writer;
   for (size_t i = 0; i < schedule.order.size(); i++) {
     const std::string& name = schedule.order[i];
     bool needed = schedule.lastUse[i] > i;
     progress.name = name;
     if (!schedule.make[i]) {
+      if (!writer.Finish(&summaries, &error)) return Fail(&progress, error);
       // Kept: read back only when a class made here needs it.
       if (needed) {
         progress.Show("loading", 0, 0);
@@ -191,20 +217,21 @@ int RunGen(int argc, char** argv) {
     }
     auto classStart = std::chrono::steady_clock::now();
     std::unique_ptr<GenTable> table = GenerateClass(name, options, &error);
-    if (!table) return Fail(&progress, error);
-    progress.Show("writing", 0, 0);
-    std::string summary;
-    if (!WriteClassFiles(*table, request, request.threads, classStart, &summary, &error)) return Fail(&progress, error);
+    std::string writeError;
     progress.Clear();
-    std::fputs(summary.c_str(), stdout);
-    std::fflush(stdout);
-    summaries += summary;
+    bool written = writer.Finish(&summaries, &writeError);
+    if (!table) return Fail(&progress, error);
+    if (!written) return Fail(&progress, writeError);
     generated++;
+    const GenTable* made = table.get();
     if (needed) AddGenTable(std::move(table));
-    // Values no later class needs are let go.
-    for (size_t j = 0; j <= i; j++)
+    writer.Start(made, std::move(table), request, classStart);
+    // Values no later class needs are let go (the writer's own class is
+    // not among them: it is held in the registry only when needed later).
+    for (size_t j = 0; j < i; j++)
       if (schedule.lastUse[j] == i) DropGenTable(schedule.order[j]);
   }
+  if (!writer.Finish(&summaries, &error)) return Fail(&progress, error);
   std::printf("%d of %zu classes generated in %.1f s (%d threads)\n", generated, schedule.order.size(),
               Seconds(start), request.threads);
   if (!request.summaryPath.empty() &&

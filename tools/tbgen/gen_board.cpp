@@ -7,6 +7,7 @@ uint64_t GenKingAttacks[64];
 uint64_t GenPawnAttacks[2][64];
 uint64_t GenBetween[64][64];
 uint8_t GenAlign[64][64];
+uint64_t GenRays[8][64];
 
 static bool OnBoard(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
 
@@ -28,6 +29,12 @@ void InitGenBoard() {
       if (OnBoard(f + df, r - 1)) GenPawnAttacks[1][sq] |= GenBit(sq + df - 8);
     }
   }
+  for (int d = 0; d < 8; d++)
+    for (int sq = 0; sq < 64; sq++) {
+      GenRays[d][sq] = 0;
+      int f = sq % 8 + GenRayStep[d][0], r = sq / 8 + GenRayStep[d][1];
+      for (; OnBoard(f, r); f += GenRayStep[d][0], r += GenRayStep[d][1]) GenRays[d][sq] |= GenBit(f + 8 * r);
+    }
   for (int a = 0; a < 64; a++)
     for (int b = 0; b < 64; b++) {
       GenBetween[a][b] = 0;
@@ -47,23 +54,4 @@ void InitGenBoard() {
 
 bool GenInCheck(const GenPosition& pos, int side) {
   return GenSquareAttacked(pos, pos.square[side], 1 - side, GenOccupied(pos));
-}
-
-uint64_t GenPieceReach(int type, int from, uint64_t occupied) {
-  if (type == GenKnight) return GenKnightAttacks[from];
-  if (type == GenKing) return GenKingAttacks[from];
-  static const int dirs[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
-  int first = type == GenBishop ? 4 : 0, last = type == GenRook ? 4 : 8;
-  uint64_t reach = 0;
-  for (int d = first; d < last; d++) {
-    int f = from % 8 + dirs[d][0], r = from / 8 + dirs[d][1];
-    while (OnBoard(f, r)) {
-      int s = f + 8 * r;
-      reach |= GenBit(s);
-      if (occupied & GenBit(s)) break;
-      f += dirs[d][0];
-      r += dirs[d][1];
-    }
-  }
-  return reach;
 }

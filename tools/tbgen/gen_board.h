@@ -61,6 +61,27 @@ inline bool GenSquareAttacked(const GenPosition& pos, int target, int bySide, ui
 // Whether the king of `side` stands in check.
 bool GenInCheck(const GenPosition& pos, int side);
 
+// The squares from a square to the board's edge in each direction: rook
+// directions first (the first two towards higher squares), then the
+// diagonals (the first two towards higher squares).
+constexpr int GenRayStep[8][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+extern uint64_t GenRays[8][64];
+
 // Squares a non-pawn man of the given type reaches from `from` on an empty
 // path (sliders stop at the first occupied square, which is included).
-uint64_t GenPieceReach(int type, int from, uint64_t occupied);
+inline uint64_t GenPieceReach(int type, int from, uint64_t occupied) {
+  if (type == GenKnight) return GenKnightAttacks[from];
+  if (type == GenKing) return GenKingAttacks[from];
+  int first = type == GenBishop ? 4 : 0, last = type == GenRook ? 4 : 8;
+  uint64_t reach = 0;
+  for (int d = first; d < last; d++) {
+    uint64_t ray = GenRays[d][from];
+    uint64_t blockers = ray & occupied;
+    if (blockers) {
+      int nearest = (d & 2) == 0 ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers);
+      ray ^= GenRays[d][nearest];
+    }
+    reach |= ray;
+  }
+  return reach;
+}

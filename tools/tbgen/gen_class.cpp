@@ -87,7 +87,7 @@ std::string GenMaterialName(const int* whiteTypes, int whiteCount, const int* bl
   return name;
 }
 
-static const int TriangleSquares[10] = {0, 1, 2, 3, 9, 10, 11, 18, 19, 27};
+const int GenTriangleSquares[10] = {0, 1, 2, 3, 9, 10, 11, 18, 19, 27};
 
 static int TransformSquare(int sq, int t) {
   int f = sq & 7, r = sq >> 3;
@@ -97,60 +97,25 @@ static int TransformSquare(int sq, int t) {
   return f + 8 * r;
 }
 
-struct FoldTables {
-  int8_t triangleCode[64];     // 0..9 for triangle squares, -1 otherwise
-  int8_t toTriangle[64];       // transform taking the square into the triangle
-  int8_t image[8][64];         // square under each transform
-  int8_t thenDiagonal[8];      // the transform followed by the reflection in a1-h8
-  FoldTables() {
-    for (int t = 0; t < 8; t++)
-      for (int sq = 0; sq < 64; sq++) image[t][sq] = int8_t(TransformSquare(sq, t));
-    for (int t = 0; t < 8; t++)
-      for (int u = 0; u < 8; u++) {
-        bool same = true;
-        for (int sq = 0; sq < 64; sq++) same &= image[u][sq] == image[4][image[t][sq]];
-        if (same) thenDiagonal[t] = int8_t(u);
-      }
-    std::memset(triangleCode, -1, sizeof triangleCode);
-    for (int i = 0; i < 10; i++) triangleCode[TriangleSquares[i]] = int8_t(i);
-    for (int sq = 0; sq < 64; sq++)
-      for (int t = 0; t < 8; t++)
-        if (triangleCode[TransformSquare(sq, t)] >= 0) {
-          toTriangle[sq] = int8_t(t);
-          break;
-        }
-  }
-};
-static const FoldTables Fold;
-
-uint32_t GenCanonicalIndex(const GenClassInfo& info, const GenPosition& pos, int* epSquare) {
-  int men = info.men;
-  if (info.pawns) {
-    int mirror = (pos.square[0] & 7) >= 4 ? 7 : 0;
-    int k = pos.square[0] ^ mirror;
-    uint32_t index = uint32_t((k >> 3) * 4 + (k & 7));
-    for (int i = 1; i < men; i++) index = index * 64 + uint32_t(pos.square[i] ^ mirror);
-    *epSquare = pos.epSquare < 0 ? -1 : pos.epSquare ^ mirror;
-    return index;
-  }
-  *epSquare = pos.epSquare;
-  int t = Fold.toTriangle[pos.square[0]];
-  int k = Fold.image[t][pos.square[0]];
-  if ((k & 7) == (k >> 3)) {
-    // On the diagonal the reflection in it keeps the king; the first man off
-    // the diagonal decides, and it must end up on or below it.
-    for (int i = 1; i < men; i++) {
-      int s = Fold.image[t][pos.square[i]];
-      if ((s & 7) == (s >> 3)) continue;
-      if ((s >> 3) > (s & 7)) t = Fold.thenDiagonal[t];
-      break;
+GenFoldTables::GenFoldTables() {
+  for (int t = 0; t < 8; t++)
+    for (int sq = 0; sq < 64; sq++) image[t][sq] = int8_t(TransformSquare(sq, t));
+  for (int t = 0; t < 8; t++)
+    for (int u = 0; u < 8; u++) {
+      bool same = true;
+      for (int sq = 0; sq < 64; sq++) same &= image[u][sq] == image[4][image[t][sq]];
+      if (same) thenDiagonal[t] = int8_t(u);
     }
-  }
-  const int8_t* image = Fold.image[t];
-  uint32_t index = uint32_t(Fold.triangleCode[k]);
-  for (int i = 1; i < men; i++) index = index * 64 + uint32_t(image[pos.square[i]]);
-  return index;
+  std::memset(triangleCode, -1, sizeof triangleCode);
+  for (int i = 0; i < 10; i++) triangleCode[GenTriangleSquares[i]] = int8_t(i);
+  for (int sq = 0; sq < 64; sq++)
+    for (int t = 0; t < 8; t++)
+      if (triangleCode[TransformSquare(sq, t)] >= 0) {
+        toTriangle[sq] = int8_t(t);
+        break;
+      }
 }
+const GenFoldTables GenFold;
 
 bool GenMovesMayFold(const GenClassInfo& info, const GenPosition& pos) {
   if (info.pawns) return false;
@@ -171,7 +136,7 @@ bool GenDecodeIndex(const GenClassInfo& info, uint32_t index, int toMove, GenPos
     index >>= 6;
   }
   if (info.pawns) pos->square[0] = int((index >> 2) * 8 + (index & 3));
-  else pos->square[0] = TriangleSquares[index];
+  else pos->square[0] = GenTriangleSquares[index];
   uint64_t seen = 0;
   for (int i = 0; i < men; i++) {
     pos->type[i] = info.type[i];

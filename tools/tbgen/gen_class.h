@@ -30,10 +30,49 @@ std::string GenMaterialName(const int* whiteTypes, int whiteCount, const int* bl
 
 char GenTypeLetter(int type);
 
+// The board's symmetries for folding pawnless positions: the orienting
+// king's square goes into the triangle a1-d1-d4.
+extern const int GenTriangleSquares[10];
+struct GenFoldTables {
+  int8_t triangleCode[64];     // 0..9 for triangle squares, -1 otherwise
+  int8_t toTriangle[64];       // transform taking the square into the triangle
+  int8_t image[8][64];         // square under each transform
+  int8_t thenDiagonal[8];      // the transform followed by the reflection in a1-h8
+  GenFoldTables();
+};
+extern const GenFoldTables GenFold;
+
 // The work index of `pos` (men in the class's order) in its canonical
 // orientation (en passant not included), and its en-passant square in that
-// orientation.
-uint32_t GenCanonicalIndex(const GenClassInfo& info, const GenPosition& pos, int* epSquare);
+// orientation. Inline: every move and retraction of the generator asks.
+inline uint32_t GenCanonicalIndex(const GenClassInfo& info, const GenPosition& pos, int* epSquare) {
+  int men = info.men;
+  if (info.pawns) {
+    int mirror = (pos.square[0] & 7) >= 4 ? 7 : 0;
+    int k = pos.square[0] ^ mirror;
+    uint32_t index = uint32_t((k >> 3) * 4 + (k & 7));
+    for (int i = 1; i < men; i++) index = index * 64 + uint32_t(pos.square[i] ^ mirror);
+    *epSquare = pos.epSquare < 0 ? -1 : pos.epSquare ^ mirror;
+    return index;
+  }
+  *epSquare = pos.epSquare;
+  int t = GenFold.toTriangle[pos.square[0]];
+  int k = GenFold.image[t][pos.square[0]];
+  if ((k & 7) == (k >> 3)) {
+    // On the diagonal the reflection in it keeps the king; the first man off
+    // the diagonal decides, and it must end up on or below it.
+    for (int i = 1; i < men; i++) {
+      int s = GenFold.image[t][pos.square[i]];
+      if ((s & 7) == (s >> 3)) continue;
+      if ((s >> 3) > (s & 7)) t = GenFold.thenDiagonal[t];
+      break;
+    }
+  }
+  const int8_t* image = GenFold.image[t];
+  uint32_t index = uint32_t(GenFold.triangleCode[k]);
+  for (int i = 1; i < men; i++) index = index * 64 + uint32_t(image[pos.square[i]]);
+  return index;
+}
 
 // Whether two positions that differ from `pos` in one man each (moves or
 // retractions of it) can share a node: only a board symmetry that fixes all

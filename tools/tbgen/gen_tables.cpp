@@ -22,18 +22,6 @@ GenTable* AddGenTable(std::unique_ptr<GenTable> table) {
 void DropGenTable(const std::string& name) { Tables().erase(name); }
 void DropAllGenTables() { Tables().clear(); }
 
-uint32_t GenNodeOf(const GenTable& table, const GenPosition& pos) {
-  int epSquare;
-  uint32_t index = GenCanonicalIndex(table.info, pos, &epSquare);
-  if (epSquare < 0) return index;
-  const std::vector<uint32_t>& bases = table.epBase[pos.toMove];
-  const std::vector<int8_t>& squares = table.epSquare[pos.toMove];
-  size_t j = size_t(std::lower_bound(bases.begin(), bases.end(), index) - bases.begin());
-  for (; j < bases.size() && bases[j] == index; j++)
-    if (squares[j] == epSquare) return table.info.normalSize + uint32_t(j);
-  return index;
-}
-
 bool GenNodeToPosition(const GenTable& table, uint32_t node, int toMove, GenPosition* pos) {
   if (node < table.info.normalSize) return GenDecodeIndex(table.info, node, toMove, pos);
   size_t j = node - table.info.normalSize;

@@ -10,6 +10,7 @@
 //             or an index that no placement reaches
 // With this, a higher byte is always the better result for the side to move.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,7 +37,17 @@ struct GenTable {
 // Node number of a position of the table's class (men in class order): the
 // work index of its canonical orientation, or for an en-passant position
 // normalSize + its rank.
-uint32_t GenNodeOf(const GenTable& table, const GenPosition& pos);
+inline uint32_t GenNodeOf(const GenTable& table, const GenPosition& pos) {
+  int epSquare;
+  uint32_t index = GenCanonicalIndex(table.info, pos, &epSquare);
+  if (epSquare < 0) return index;
+  const std::vector<uint32_t>& bases = table.epBase[pos.toMove];
+  const std::vector<int8_t>& squares = table.epSquare[pos.toMove];
+  size_t j = size_t(std::lower_bound(bases.begin(), bases.end(), index) - bases.begin());
+  for (; j < bases.size() && bases[j] == index; j++)
+    if (squares[j] == epSquare) return table.info.normalSize + uint32_t(j);
+  return index;
+}
 
 // Sets up the position of a node; false when the node names no placement.
 bool GenNodeToPosition(const GenTable& table, uint32_t node, int toMove, GenPosition* pos);

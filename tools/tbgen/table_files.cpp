@@ -168,11 +168,12 @@ bool TbReadFile(const std::string& path, std::vector<uint8_t>* image, std::strin
 }
 
 bool TbWriteFile(const std::string& path, const std::vector<uint8_t>& image, bool compressed, uint64_t* written,
-                 std::string* error) {
+                 std::string* error, int threads) {
   const std::vector<uint8_t>* data = &image;
   std::vector<uint8_t> packed;
   if (compressed) {
     PackOptions options;
+    options.Threads = threads;
     PackStats stats;
     if (PackData(image.data(), image.size(), &options, &packed, &stats) != 0) {
       *error = "cannot compress " + path;

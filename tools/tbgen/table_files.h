@@ -54,10 +54,11 @@ bool TbBuildImage(const GenTable& table, int side, int threads, std::vector<uint
 // Reads a table file whole (decompressing a DATACOMP file).
 bool TbReadFile(const std::string& path, std::vector<uint8_t>* image, std::string* error);
 
-// Writes an image, compressed when asked; a temporary name is renamed into
-// place so that an interrupted run leaves no half-written table.
+// Writes an image, compressed when asked (on `threads` threads); a temporary
+// name is renamed into place so that an interrupted run leaves no
+// half-written table.
 bool TbWriteFile(const std::string& path, const std::vector<uint8_t>& image, bool compressed, uint64_t* written,
-                 std::string* error);
+                 std::string* error, int threads = 1);
 
 // Loads a class from its files into the generator's work layout (both sides,
 // en-passant positions included), for use by the classes built on it.
