@@ -146,6 +146,191 @@ void AssembleFile(const FileImageParts& parts, std::vector<uint8_t>* file) {
   out.insert(out.end(), parts.Blocks.begin(), parts.Blocks.end());
 }
 
+namespace {
+
+struct PackInput {
+  const uint8_t* Data;
+  size_t Length;
+  uint32_t BlockCount;
+  int32_t Threads;
+};
+
+const uint8_t* BlockStart(const PackInput& input, uint32_t b) {
+  return input.Data + static_cast<size_t>(b) * kBlockSize;
+}
+
+uint32_t BlockLengthOf(const PackInput& input, uint32_t b) {
+  return static_cast<uint32_t>(std::min<uint64_t>(kBlockSize, input.Length - static_cast<uint64_t>(b) * kBlockSize));
+}
+
+// The distances the parses may refer back by: given, or chosen from the data.
+int32_t SettleDistances(const PackInput& input, const PackOptions* options, uint32_t* distances) {
+  if (options->DistanceChoice == kDistancesGiven) {
+    for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
+      distances[j] = options->Distances[j];
+      if (distances[j] == 0 || distances[j] >= kBlockSize) return kDatacompErrorHeaderField;
+    }
+  } else {
+    ChooseDistances(input.Data, input.Length, options->DistanceChoice, distances, input.Threads);
+  }
+  return kDatacompOk;
+}
+
+// Symbol counts kept per worker, so that no two threads add to the same one.
+using WorkerCounts = std::vector<std::vector<uint64_t>>;
+
+void SumWorkerCounts(const WorkerCounts& counts, uint64_t frequencies[kDatacompSymbolCount]) {
+  for (uint32_t s = 0; s < kDatacompSymbolCount; s++) {
+    frequencies[s] = 0;
+    for (const std::vector<uint64_t>& c : counts) frequencies[s] += c[s];
+  }
+}
+
+// Symbol counts of a parse of the given blocks (in any order: only the
+// sums count), each worker counting on its own.
+void CountParses(const PackInput& input, const std::vector<uint32_t>& blocks, const uint32_t* distances,
+                 const uint32_t* costs, uint64_t frequencies[kDatacompSymbolCount]) {
+  const uint32_t workers = WorkerCount(input.Threads, static_cast<uint32_t>(blocks.size()));
+  WorkerCounts counts(workers, std::vector<uint64_t>(kDatacompSymbolCount, 0));
+  ForEachIndex(static_cast<uint32_t>(blocks.size()), workers, [&](uint32_t at, uint32_t worker) {
+    std::vector<uint32_t> tokens;
+    uint32_t b = blocks[at];
+    ParseBlock(BlockStart(input, b), BlockLengthOf(input, b), distances, costs, &tokens);
+    for (uint32_t t : tokens) counts[worker][TokenSymbol(t)]++;
+  });
+  SumWorkerCounts(counts, frequencies);
+}
+
+// Passes of parse-and-recount over the given blocks, each setting the costs
+// from the symbols the parse used.
+void CostsFromParses(const PackInput& input, const std::vector<uint32_t>& blocks, int32_t passes,
+                     const uint32_t* distances, uint32_t* costs) {
+  for (int32_t pass = 0; pass < passes; pass++) {
+    uint64_t frequencies[kDatacompSymbolCount];
+    CountParses(input, blocks, distances, costs, frequencies);
+    SymbolCostsFromFrequencies(frequencies, costs);
+  }
+}
+
+// Settles the symbol costs: first on a sample of blocks; then the sample's
+// code steers a parse of every block, and that parse's code steers the final
+// one (rarer symbols and the file's own mix count too).
+void SettleSymbolCosts(const PackInput& input, const PackOptions* options, const uint32_t* distances,
+                       uint32_t* costs) {
+  const uint32_t n = input.BlockCount;
+  std::vector<uint32_t> sample;
+  for (uint32_t s = 0; s < std::min(n, kModelSampleBlocks); s++)
+    sample.push_back(n <= kModelSampleBlocks ? s : static_cast<uint32_t>(static_cast<uint64_t>(s) * n / kModelSampleBlocks));
+  InitialSymbolCosts(input.Data, input.Length, costs);
+  CostsFromParses(input, sample, options->ModelPasses, distances, costs);
+
+  std::vector<uint32_t> every(n);
+  for (uint32_t b = 0; b < n; b++) every[b] = b;
+  CostsFromParses(input, every, options->WholePasses, distances, costs);
+}
+
+// The final parse's token lists per block, kept between its two rounds up to
+// kTokenCacheLimit tokens in all; a block left empty is parsed again.
+using TokenCache = std::vector<std::vector<uint32_t>>;
+
+// The final parse's first round: counts the symbols of every block, keeping
+// the token lists while they fit.
+void CountFinalParse(const PackInput& input, const uint32_t* distances, const uint32_t* costs,
+                     uint64_t frequencies[kDatacompSymbolCount], TokenCache* cache) {
+  const uint32_t n = input.BlockCount;
+  cache->assign(n, {});
+  std::atomic<size_t> cached{0};
+  const uint32_t workers = WorkerCount(input.Threads, n);
+  WorkerCounts counts(workers, std::vector<uint64_t>(kDatacompSymbolCount, 0));
+  ForEachIndex(n, workers, [&](uint32_t b, uint32_t worker) {
+    std::vector<uint32_t> tokens;
+    ParseBlock(BlockStart(input, b), BlockLengthOf(input, b), distances, costs, &tokens);
+    for (uint32_t t : tokens) counts[worker][TokenSymbol(t)]++;
+    if (cached.fetch_add(tokens.size()) + tokens.size() <= kTokenCacheLimit) (*cache)[b] = std::move(tokens);
+  });
+  SumWorkerCounts(counts, frequencies);
+}
+
+// The code the blocks are written with.
+struct BlockCode {
+  uint8_t Lengths[kDatacompSymbolCount];
+  uint32_t Codes[kDatacompSymbolCount];
+  uint8_t Bits[kDatacompSymbolCount];
+};
+
+void BuildBlockCode(const uint64_t frequencies[kDatacompSymbolCount], BlockCode* code) {
+  BuildCodeLengths(frequencies, kDatacompSymbolCount, kDatacompMaxCodeLength, code->Lengths);
+  WriterCode(code->Lengths, kDatacompSymbolCount, code->Codes, code->Bits);
+}
+
+// Every block coded on its own, as it goes into the file.
+struct CodedBlocks {
+  std::vector<std::vector<uint8_t>> Bytes;
+  std::vector<uint8_t> Stored;          // 1 where the block is kept as is
+  std::vector<uint32_t> CheckValues;    // two per block
+};
+
+// Codes one block's tokens into `out`; stored as is when coding does not make
+// it shorter. Answers whether it was stored.
+bool CodeBlock(const uint8_t* block, uint32_t ulen, const std::vector<uint32_t>& tokens, const BlockCode& code,
+               std::vector<uint8_t>* out) {
+  BitWriter writer;
+  BitWriterStart(&writer, out);
+  for (uint32_t t : tokens) {
+    uint32_t symbol = TokenSymbol(t);
+    BitWriterPut(&writer, code.Codes[symbol], code.Bits[symbol]);
+    BitWriterPut(&writer, TokenExtraValue(t), TokenExtraBits(t));
+  }
+  BitWriterFlush(&writer);
+  if (out->empty()) out->push_back(0);  // a block is never empty in the file
+  // Coding did not help (equal length would read as stored anyway).
+  if (out->size() < ulen) return false;
+  out->assign(block, block + ulen);
+  return true;
+}
+
+// The final parse's second round: codes every block (from its kept tokens or
+// a fresh parse) and takes both its checksums.
+void CodeBlocks(const PackInput& input, const uint32_t* distances, const uint32_t* costs, const BlockCode& code,
+                TokenCache* cache, CodedBlocks* coded) {
+  const uint32_t n = input.BlockCount;
+  coded->Bytes.assign(n, {});
+  coded->Stored.assign(n, 0);
+  coded->CheckValues.assign(2 * static_cast<size_t>(n), 0);
+  ForEachIndex(n, WorkerCount(input.Threads, n), [&](uint32_t b, uint32_t) {
+    const uint8_t* block = BlockStart(input, b);
+    uint32_t ulen = BlockLengthOf(input, b);
+    std::vector<uint32_t> tokens = std::move((*cache)[b]);
+    if (tokens.empty()) ParseBlock(block, ulen, distances, costs, &tokens);
+    std::vector<uint8_t>& out = coded->Bytes[b];
+    coded->Stored[b] = CodeBlock(block, ulen, tokens, code, &out) ? 1 : 0;
+    coded->CheckValues[2 * b] = Checksum(block, ulen, 0);
+    coded->CheckValues[2 * b + 1] = Checksum(out.data(), static_cast<uint32_t>(out.size()), 0);
+  });
+}
+
+// Lays the coded blocks end to end into the file's parts, freeing each as it
+// goes. Answers the number stored as is.
+uint32_t LayBlocks(CodedBlocks* coded, FileImageParts* parts) {
+  const uint32_t n = static_cast<uint32_t>(coded->Bytes.size());
+  size_t total = 0;
+  for (const std::vector<uint8_t>& out : coded->Bytes) total += out.size();
+  parts->Blocks.reserve(total);
+  parts->CompressedLengths.assign(n, 0);
+  uint32_t stored = 0;
+  for (uint32_t b = 0; b < n; b++) {
+    std::vector<uint8_t>& out = coded->Bytes[b];
+    parts->CompressedLengths[b] = static_cast<uint32_t>(out.size());
+    parts->Blocks.insert(parts->Blocks.end(), out.begin(), out.end());
+    std::vector<uint8_t>().swap(out);
+    stored += coded->Stored[b];
+  }
+  parts->CheckValues = std::move(coded->CheckValues);
+  return stored;
+}
+
+}  // namespace
+
 int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
                  std::vector<uint8_t>* file, PackStats* stats) {
   PackOptions defaults;
@@ -153,140 +338,31 @@ int32_t PackData(const uint8_t* data, size_t length, const PackOptions* options,
   const uint64_t blockCount64 = (static_cast<uint64_t>(length) + kBlockSize - 1) / kBlockSize;
   // The header must stay within what any reader accepts.
   if (blockCount64 * 10 + 4096 > kDatacompMaxHeaderLength) return kDatacompErrorHeaderLength;
-  const uint32_t n = static_cast<uint32_t>(blockCount64);
-  const int32_t threads = options->Threads;
-  auto blockLength = [&](uint32_t b) {
-    return static_cast<uint32_t>(std::min<uint64_t>(kBlockSize, length - static_cast<uint64_t>(b) * kBlockSize));
-  };
-  auto blockData = [&](uint32_t b) { return data + static_cast<size_t>(b) * kBlockSize; };
+  const PackInput input = {data, length, static_cast<uint32_t>(blockCount64), options->Threads};
+  const uint32_t n = input.BlockCount;
 
   uint32_t distances[kDatacompDistanceCount];
-  if (options->DistanceChoice == kDistancesGiven) {
-    for (uint32_t j = 0; j < kDatacompDistanceCount; j++) {
-      distances[j] = options->Distances[j];
-      if (distances[j] == 0 || distances[j] >= kBlockSize) return kDatacompErrorHeaderField;
-    }
-  } else {
-    ChooseDistances(data, length, options->DistanceChoice, distances, threads);
-  }
-
-  // Symbol counts of a parse of the given blocks (in any order: only the
-  // sums count), each worker counting on its own.
-  std::vector<std::vector<uint64_t>> counts;
-  auto countParses = [&](const std::vector<uint32_t>& blocks, const uint32_t* costs,
-                         uint64_t frequencies[kDatacompSymbolCount]) {
-    const uint32_t workers = WorkerCount(threads, static_cast<uint32_t>(blocks.size()));
-    counts.assign(workers, std::vector<uint64_t>(kDatacompSymbolCount, 0));
-    ForEachIndex(static_cast<uint32_t>(blocks.size()), workers, [&](uint32_t at, uint32_t worker) {
-      std::vector<uint32_t> tokens;
-      uint32_t b = blocks[at];
-      ParseBlock(blockData(b), blockLength(b), distances, costs, &tokens);
-      for (uint32_t t : tokens) counts[worker][TokenSymbol(t)]++;
-    });
-    for (uint32_t s = 0; s < kDatacompSymbolCount; s++) {
-      frequencies[s] = 0;
-      for (const std::vector<uint64_t>& c : counts) frequencies[s] += c[s];
-    }
-  };
-
-  // Settle the code on a sample of blocks.
-  std::vector<uint32_t> sample;
-  for (uint32_t s = 0; s < std::min(n, kModelSampleBlocks); s++)
-    sample.push_back(n <= kModelSampleBlocks ? s : static_cast<uint32_t>(static_cast<uint64_t>(s) * n / kModelSampleBlocks));
+  int32_t result = SettleDistances(input, options, distances);
+  if (result != kDatacompOk) return result;
   uint32_t costs[kDatacompSymbolCount];
-  InitialSymbolCosts(data, length, costs);
-  for (int32_t pass = 0; pass < options->ModelPasses; pass++) {
-    uint64_t frequencies[kDatacompSymbolCount];
-    countParses(sample, costs, frequencies);
-    SymbolCostsFromFrequencies(frequencies, costs);
-  }
+  SettleSymbolCosts(input, options, distances, costs);
 
-  // The sample's code steers a parse of every block; that parse's code
-  // steers the final one (rarer symbols and the file's own mix count too).
-  std::vector<uint32_t> every(n);
-  for (uint32_t b = 0; b < n; b++) every[b] = b;
-  for (int32_t pass = 0; pass < options->WholePasses; pass++) {
-    uint64_t frequencies[kDatacompSymbolCount];
-    countParses(every, costs, frequencies);
-    SymbolCostsFromFrequencies(frequencies, costs);
-  }
-
-  // Final parse: count, build the code, then code every block with it. The
-  // token lists are kept for the coding up to a limit; blocks beyond it are
-  // parsed again there.
-  std::vector<std::vector<uint32_t>> cache(n);
-  std::atomic<size_t> cached{0};
+  // Final parse: count, build the code, then code every block with it.
   uint64_t frequencies[kDatacompSymbolCount];
-  {
-    const uint32_t workers = WorkerCount(threads, n);
-    counts.assign(workers, std::vector<uint64_t>(kDatacompSymbolCount, 0));
-    ForEachIndex(n, workers, [&](uint32_t b, uint32_t worker) {
-      std::vector<uint32_t> tokens;
-      ParseBlock(blockData(b), blockLength(b), distances, costs, &tokens);
-      for (uint32_t t : tokens) counts[worker][TokenSymbol(t)]++;
-      if (cached.fetch_add(tokens.size()) + tokens.size() <= kTokenCacheLimit) cache[b] = std::move(tokens);
-    });
-    for (uint32_t s = 0; s < kDatacompSymbolCount; s++) {
-      frequencies[s] = 0;
-      for (const std::vector<uint64_t>& c : counts) frequencies[s] += c[s];
-    }
-  }
-  uint8_t lengths[kDatacompSymbolCount];
-  BuildCodeLengths(frequencies, kDatacompSymbolCount, kDatacompMaxCodeLength, lengths);
-  uint32_t codes[kDatacompSymbolCount];
-  uint8_t codeBits[kDatacompSymbolCount];
-  WriterCode(lengths, kDatacompSymbolCount, codes, codeBits);
-
-  // Each block coded on its own (stored when coding does not make it
-  // shorter), then laid end to end.
-  std::vector<std::vector<uint8_t>> coded(n);
-  std::vector<uint8_t> storedBlock(n, 0);
-  std::vector<uint32_t> checkValues(2 * static_cast<size_t>(n));
-  ForEachIndex(n, WorkerCount(threads, n), [&](uint32_t b, uint32_t) {
-    const uint8_t* block = blockData(b);
-    uint32_t ulen = blockLength(b);
-    std::vector<uint32_t> tokens = std::move(cache[b]);
-    if (tokens.empty()) ParseBlock(block, ulen, distances, costs, &tokens);
-    std::vector<uint8_t>& out = coded[b];
-    BitWriter writer;
-    BitWriterStart(&writer, &out);
-    for (uint32_t t : tokens) {
-      uint32_t symbol = TokenSymbol(t);
-      BitWriterPut(&writer, codes[symbol], codeBits[symbol]);
-      BitWriterPut(&writer, TokenExtraValue(t), TokenExtraBits(t));
-    }
-    BitWriterFlush(&writer);
-    if (out.empty()) out.push_back(0);  // a block is never empty in the file
-    // Coding did not help (equal length would read as stored anyway).
-    if (out.size() >= ulen) {
-      out.assign(block, block + ulen);
-      storedBlock[b] = 1;
-    }
-    checkValues[2 * b] = Checksum(block, ulen, 0);
-    checkValues[2 * b + 1] = Checksum(out.data(), static_cast<uint32_t>(out.size()), 0);
-  });
-  size_t total = 0;
-  for (const std::vector<uint8_t>& out : coded) total += out.size();
-  std::vector<uint8_t> blocks;
-  blocks.reserve(total);
-  std::vector<uint32_t> compressedLengths(n);
-  uint32_t stored = 0;
-  for (uint32_t b = 0; b < n; b++) {
-    compressedLengths[b] = static_cast<uint32_t>(coded[b].size());
-    blocks.insert(blocks.end(), coded[b].begin(), coded[b].end());
-    std::vector<uint8_t>().swap(coded[b]);
-    stored += storedBlock[b];
-  }
+  TokenCache cache;
+  CountFinalParse(input, distances, costs, frequencies, &cache);
+  BlockCode code;
+  BuildBlockCode(frequencies, &code);
+  CodedBlocks coded;
+  CodeBlocks(input, distances, costs, code, &cache, &coded);
 
   FileImageParts parts;
+  uint32_t stored = LayBlocks(&coded, &parts);
   parts.BlockBits = kBlockBits;
   parts.BlockCount = n;
-  parts.LastBlockLength = n ? blockLength(n - 1) : 0;
-  parts.CompressedLengths = std::move(compressedLengths);
-  parts.CheckValues = std::move(checkValues);
+  parts.LastBlockLength = n ? BlockLengthOf(input, n - 1) : 0;
   std::copy(distances, distances + kDatacompDistanceCount, parts.Distances);
-  std::copy(lengths, lengths + kDatacompSymbolCount, parts.CodeLengths);
-  parts.Blocks = std::move(blocks);
+  std::copy(code.Lengths, code.Lengths + kDatacompSymbolCount, parts.CodeLengths);
   AssembleFile(parts, file);
   const std::vector<uint8_t>& out = *file;
   uint32_t h = static_cast<uint32_t>(out.size() - parts.Blocks.size());
