@@ -67,129 +67,155 @@ LengthTables MakeLengthTables() {
 
 const LengthTables kLengths = MakeLengthTables();
 
-}  // namespace
+// Each thread parses in its own scratch.
+thread_local ParseScratch Scratch;
 
-void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[kDatacompDistanceCount],
-                const uint32_t symbolCosts[kDatacompSymbolCount], std::vector<uint32_t>* tokens) {
-  tokens->clear();
-  if (length == 0) return;
-  if (length > kBlockSize) length = kBlockSize;
-  static thread_local ParseScratch scratch;
-
+// A block's copy prices under the current code.
+struct CopyPrices {
   // The price of a copy of distance j by its length code, extra bits included.
-  uint32_t copyCost[kDistances][32];
+  uint32_t Cost[kDistances][32];
+  // The lengths tried short of a run (see RankLengths), and per length the
+  // distances by increasing price of that length; per distance, its rank in
+  // each of these orders (255 beyond the lengths).
+  uint32_t StepCount;
+  uint8_t ByPrice[kMaxSteps][kDistances];
+  uint32_t RankCost[kMaxSteps][kDistances];
+  alignas(16) uint8_t RankOf[kDistances][kMaxSteps];
+};
+
+inline void PriceCopies(const uint32_t symbolCosts[kDatacompSymbolCount], CopyPrices* prices) {
   for (uint32_t j = 0; j < kDistances; j++)
     for (uint32_t code = 0; code < 32; code++)
-      copyCost[j][code] = symbolCosts[kDatacompLiteralCount + 32 * j + code] + (code > 14 ? code - 14 : 0);
+      prices->Cost[j][code] = symbolCosts[kDatacompLiteralCount + 32 * j + code] + (code > 14 ? code - 14 : 0);
+}
 
-  // Copies shorter than their run: every length up to 14 (each has its own
-  // symbol; cutting a copy short lets a better one start earlier), and from
-  // 15 on the lengths where a length code runs out, so that each candidate
-  // is the longest copy for its price: 15, 17, 21, 29, ... The price of such
-  // a length depends on the distance only through its symbol, so each length
-  // is priced once per position, by the cheapest distance (the first among
-  // equals) whose run reaches past it.
+// Copies shorter than their run: every length up to 14 (each has its own
+// symbol; cutting a copy short lets a better one start earlier), and from
+// 15 on the lengths where a length code runs out, so that each candidate
+// is the longest copy for its price: 15, 17, 21, 29, ... The price of such
+// a length depends on the distance only through its symbol, so each length
+// is priced once per position, by the cheapest distance (the first among
+// equals) whose run reaches past it.
+inline void RankLengths(uint32_t length, CopyPrices* prices) {
   const uint32_t* steps = kLengths.Steps;
-  const uint32_t stepCount = kLengths.StepsBelow[length];
-  // Per length, the distances by increasing price of that length; per
-  // distance, its rank in each of these orders (255 beyond the lengths).
-  uint8_t byPrice[kMaxSteps][kDistances];
-  uint32_t rankCost[kMaxSteps][kDistances];
-  alignas(16) uint8_t rankOf[kDistances][kMaxSteps];
-  std::memset(rankOf, 255, sizeof rankOf);
-  for (uint32_t k = 0; k < stepCount; k++) {
+  prices->StepCount = kLengths.StepsBelow[length];
+  std::memset(prices->RankOf, 255, sizeof prices->RankOf);
+  for (uint32_t k = 0; k < prices->StepCount; k++) {
     uint32_t price[kDistances];
+    uint8_t* byPrice = prices->ByPrice[k];
     for (uint32_t j = 0; j < kDistances; j++) {
-      price[j] = copyCost[j][kLengths.Code[steps[k]]];
-      byPrice[k][j] = static_cast<uint8_t>(j);
+      price[j] = prices->Cost[j][kLengths.Code[steps[k]]];
+      byPrice[j] = static_cast<uint8_t>(j);
     }
-    std::stable_sort(byPrice[k], byPrice[k] + kDistances, [&](uint8_t a, uint8_t b) { return price[a] < price[b]; });
+    std::stable_sort(byPrice, byPrice + kDistances, [&](uint8_t a, uint8_t b) { return price[a] < price[b]; });
     for (uint32_t r = 0; r < kDistances; r++) {
-      rankOf[byPrice[k][r]][k] = static_cast<uint8_t>(r);
-      rankCost[k][r] = price[byPrice[k][r]];
+      prices->RankOf[byPrice[r]][k] = static_cast<uint8_t>(r);
+      prices->RankCost[k][r] = price[byPrice[r]];
     }
   }
+}
 
-  // Which distances repeat each byte. A distance of 0 never matches.
-  for (uint32_t g = 0; g < kDistances / 8; g++) std::memset(scratch.Repeats[g], 0, length);
+// Which distances repeat each byte. A distance of 0 never matches.
+inline void MarkRepeats(const uint8_t* block, uint32_t length, const uint32_t distances[kDatacompDistanceCount]) {
+  for (uint32_t g = 0; g < kDistances / 8; g++) std::memset(Scratch.Repeats[g], 0, length);
   for (uint32_t j = 0; j < kDistances; j++) {
     const uint32_t d = distances[j];
     if (d == 0 || d >= length) continue;
-    uint8_t* __restrict repeats = scratch.Repeats[j / 8];
+    uint8_t* __restrict repeats = Scratch.Repeats[j / 8];
     const uint8_t* __restrict bytes = block;
     const uint8_t bit = static_cast<uint8_t>(1u << (j % 8));
-    for (uint32_t i = d; i < length; i++) repeats[i] |= bytes[i] == bytes[i - d] ? bit : 0;
+    // A size_t index: with a 32-bit one the compiler no longer compares 16
+    // bytes at a time here.
+    for (size_t i = d; i < length; i++) repeats[i] |= bytes[i] == bytes[i - d] ? bit : 0;
   }
+}
 
-  // A run of distance j that reaches position i ends at runEnd[j] (it
-  // started there, going backwards, and stays until the byte differs), and
-  // the cost from its end is runEndCost[j].
-  uint32_t runEnd[kDistances] = {};
-  uint32_t runEndCost[kDistances] = {};
+// A run of distance j that reaches the present position ends at End[j] (it
+// started there, going backwards, and stays until the byte differs), and the
+// cost from its end is EndCost[j].
+struct Runs {
+  uint32_t End[kDistances];
+  uint32_t EndCost[kDistances];
+};
+
+// The cheapest copy at position i, if it beats `best` (the literal's path):
+// sets best, bestLength and bestDistance then.
+inline void ChooseCopy(const CopyPrices& prices, const Runs& runs, uint32_t repeating, uint32_t i,
+                       const uint32_t* cost, uint32_t* best, uint32_t* bestLength, uint32_t* bestDistance) {
+  // Each run as a whole: the cheapest wins, the last distance among equals
+  // (keyed so that one minimum decides). Each run also offers the lengths
+  // below it, where per length the lowest rank wins.
+  uint64_t wholeKey = UINT64_MAX;
+  uint32_t longest = 0;
+  alignas(16) uint8_t rank[kMaxSteps];
+  std::memset(rank, 255, sizeof rank);
+  for (uint32_t bits = repeating; bits; bits &= bits - 1) {
+    uint32_t j = static_cast<uint32_t>(__builtin_ctz(bits));
+    uint32_t run = runs.End[j] - i;
+    longest = std::max(longest, run);
+    uint64_t c = uint64_t(prices.Cost[j][kLengths.Code[run]]) + runs.EndCost[j];
+    wholeKey = std::min(wholeKey, (c << 5) | (31 - j));
+    const uint8_t* hidden = kLengths.Hidden[kLengths.StepsBelow[run]];
+    for (uint32_t k = 0; k < kMaxSteps; k++) rank[k] = std::min<uint8_t>(rank[k], prices.RankOf[j][k] | hidden[k]);
+  }
+  // The shorter lengths: the cheapest, the shortest among equals.
+  uint64_t stepKey = UINT64_MAX;
+  const uint32_t tried = kLengths.StepsBelow[longest];
+  for (uint32_t k = 0; k < tried; k++) {
+    uint64_t c = uint64_t(prices.RankCost[k][rank[k]]) + cost[i + kLengths.Steps[k]];
+    stepKey = std::min(stepKey, (c << 5) | k);
+  }
+  if (stepKey != UINT64_MAX && (stepKey >> 5) < *best) {
+    uint32_t k = static_cast<uint32_t>(stepKey & 31);
+    *best = static_cast<uint32_t>(stepKey >> 5);
+    *bestLength = kLengths.Steps[k];
+    *bestDistance = prices.ByPrice[k][rank[k]];
+  }
+  if ((wholeKey >> 5) <= *best) {
+    *best = static_cast<uint32_t>(wholeKey >> 5);
+    *bestDistance = 31 - static_cast<uint32_t>(wholeKey & 31);
+    *bestLength = runs.End[*bestDistance] - i;
+  }
+}
+
+// The cheapest path from every position to the block's end, and its first
+// step there, from the end backwards.
+inline void CheapestPaths(const uint8_t* block, uint32_t length, const uint32_t symbolCosts[kDatacompSymbolCount],
+                          const CopyPrices& prices) {
+  Runs runs = {};
   uint32_t previous = 0;  // the distances that repeated the byte at i + 1
-  uint32_t* cost = scratch.Cost;
+  uint32_t* cost = Scratch.Cost;
   cost[length] = 0;
   for (uint32_t i = length; i-- > 0;) {
     const uint32_t next = cost[i + 1];
-    const uint32_t repeating = uint32_t(scratch.Repeats[0][i]) | uint32_t(scratch.Repeats[1][i]) << 8 |
-                               uint32_t(scratch.Repeats[2][i]) << 16;
+    const uint32_t repeating = uint32_t(Scratch.Repeats[0][i]) | uint32_t(Scratch.Repeats[1][i]) << 8 |
+                               uint32_t(Scratch.Repeats[2][i]) << 16;
     uint32_t best = symbolCosts[block[i]] + next;
     if (repeating == 0) {
       cost[i] = best;
-      scratch.Length[i] = 0;
+      Scratch.Length[i] = 0;
       previous = 0;
       continue;
     }
     for (uint32_t fresh = repeating & ~previous; fresh; fresh &= fresh - 1) {
       uint32_t j = static_cast<uint32_t>(__builtin_ctz(fresh));
-      runEnd[j] = i + 1;
-      runEndCost[j] = next;
+      runs.End[j] = i + 1;
+      runs.EndCost[j] = next;
     }
     previous = repeating;
-
-    // Each run as a whole: the cheapest wins, the last distance among equals
-    // (keyed so that one minimum decides). Each run also offers the lengths
-    // below it, where per length the lowest rank wins.
-    uint64_t wholeKey = UINT64_MAX;
-    uint32_t longest = 0;
-    alignas(16) uint8_t rank[kMaxSteps];
-    std::memset(rank, 255, sizeof rank);
-    for (uint32_t bits = repeating; bits; bits &= bits - 1) {
-      uint32_t j = static_cast<uint32_t>(__builtin_ctz(bits));
-      uint32_t run = runEnd[j] - i;
-      longest = std::max(longest, run);
-      uint64_t c = uint64_t(copyCost[j][kLengths.Code[run]]) + runEndCost[j];
-      wholeKey = std::min(wholeKey, (c << 5) | (31 - j));
-      const uint8_t* hidden = kLengths.Hidden[kLengths.StepsBelow[run]];
-      for (uint32_t k = 0; k < kMaxSteps; k++) rank[k] = std::min<uint8_t>(rank[k], rankOf[j][k] | hidden[k]);
-    }
-    // The shorter lengths: the cheapest, the shortest among equals.
-    uint64_t stepKey = UINT64_MAX;
-    const uint32_t tried = kLengths.StepsBelow[longest];
-    for (uint32_t k = 0; k < tried; k++) {
-      uint64_t c = uint64_t(rankCost[k][rank[k]]) + cost[i + steps[k]];
-      stepKey = std::min(stepKey, (c << 5) | k);
-    }
     uint32_t bestLength = 0;
     uint32_t bestDistance = 0;
-    if (stepKey != UINT64_MAX && (stepKey >> 5) < best) {
-      uint32_t k = static_cast<uint32_t>(stepKey & 31);
-      best = static_cast<uint32_t>(stepKey >> 5);
-      bestLength = steps[k];
-      bestDistance = byPrice[k][rank[k]];
-    }
-    if ((wholeKey >> 5) <= best) {
-      best = static_cast<uint32_t>(wholeKey >> 5);
-      bestDistance = 31 - static_cast<uint32_t>(wholeKey & 31);
-      bestLength = runEnd[bestDistance] - i;
-    }
+    ChooseCopy(prices, runs, repeating, i, cost, &best, &bestLength, &bestDistance);
     cost[i] = best;
-    scratch.Length[i] = static_cast<uint16_t>(bestLength);
-    scratch.Distance[i] = static_cast<uint8_t>(bestDistance);
+    Scratch.Length[i] = static_cast<uint16_t>(bestLength);
+    Scratch.Distance[i] = static_cast<uint8_t>(bestDistance);
   }
+}
 
+// The tokens of the path found, from the block's start.
+inline void EmitTokens(const uint8_t* block, uint32_t length, std::vector<uint32_t>* tokens) {
   for (uint32_t i = 0; i < length;) {
-    uint32_t copy = scratch.Length[i];
+    uint32_t copy = Scratch.Length[i];
     if (copy == 0) {
       tokens->push_back(MakeToken(block[i], 0, 0));
       i++;
@@ -198,7 +224,22 @@ void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[
     uint32_t bits = 0;
     uint32_t value = 0;
     uint32_t code = CopyLengthCode(copy, &bits, &value);
-    tokens->push_back(MakeToken(kDatacompLiteralCount + 32 * scratch.Distance[i] + code, bits, value));
+    tokens->push_back(MakeToken(kDatacompLiteralCount + 32 * Scratch.Distance[i] + code, bits, value));
     i += copy;
   }
+}
+
+}  // namespace
+
+void ParseBlock(const uint8_t* block, uint32_t length, const uint32_t distances[kDatacompDistanceCount],
+                const uint32_t symbolCosts[kDatacompSymbolCount], std::vector<uint32_t>* tokens) {
+  tokens->clear();
+  if (length == 0) return;
+  if (length > kBlockSize) length = kBlockSize;
+  CopyPrices prices;
+  PriceCopies(symbolCosts, &prices);
+  RankLengths(length, &prices);
+  MarkRepeats(block, length, distances);
+  CheapestPaths(block, length, symbolCosts, prices);
+  EmitTokens(block, length, tokens);
 }
