@@ -74,10 +74,9 @@ thread_local ParseScratch Scratch;
 struct CopyPrices {
   // The price of a copy of distance j by its length code, extra bits included.
   uint32_t Cost[kDistances][32];
-  // The lengths tried short of a run (see RankLengths), and per length the
-  // distances by increasing price of that length; per distance, its rank in
-  // each of these orders (255 beyond the lengths).
-  uint32_t StepCount;
+  // Per length tried short of a run (see RankLengths), the distances by
+  // increasing price of that length; per distance, its rank in each of these
+  // orders (255 beyond the lengths).
   uint8_t ByPrice[kMaxSteps][kDistances];
   uint32_t RankCost[kMaxSteps][kDistances];
   alignas(16) uint8_t RankOf[kDistances][kMaxSteps];
@@ -98,9 +97,9 @@ inline void PriceCopies(const uint32_t symbolCosts[kDatacompSymbolCount], CopyPr
 // equals) whose run reaches past it.
 inline void RankLengths(uint32_t length, CopyPrices* prices) {
   const uint32_t* steps = kLengths.Steps;
-  prices->StepCount = kLengths.StepsBelow[length];
+  const uint32_t stepCount = kLengths.StepsBelow[length];
   std::memset(prices->RankOf, 255, sizeof prices->RankOf);
-  for (uint32_t k = 0; k < prices->StepCount; k++) {
+  for (uint32_t k = 0; k < stepCount; k++) {
     uint32_t price[kDistances];
     uint8_t* byPrice = prices->ByPrice[k];
     for (uint32_t j = 0; j < kDistances; j++) {
