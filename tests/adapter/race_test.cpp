@@ -1,7 +1,8 @@
 // Stop, ponder-off and close requests sent from a second thread at random
 // moments around an analysis (run under ThreadSanitizer too): each is
 // honoured exactly once, or the analysis never began; the engine is never
-// closed under a running analysis.
+// closed under a running analysis. Parameter edits and hash clears from a
+// second thread are handed over without a race.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -111,4 +112,41 @@ TEST(AdapterRaces, RequestsFromAnotherThreadAtAnyMoment) {
     EXPECT_EQ(host.Eng.Eng4(), 0);
     if (HasFatalFailure() || HasNonfatalFailure()) break;
   }
+}
+
+// Parameter edits (Eng14) and hash clears (Eng15) from a second thread while
+// analyses start and end: the change flags are handed over under a lock and a
+// clear never runs inside an analysis. Meaningful under ThreadSanitizer.
+TEST(AdapterRaces, ParameterEditsAndHashClearsBesideAnalyses) {
+  TestInstallation host("full");
+  ASSERT_TRUE(host.Load());
+  ASSERT_EQ(host.Connect(), 0);
+  static TestInstallation* installation;
+  static std::atomic<int32_t> clearsInside;
+  installation = &host;
+  clearsInside.store(0);
+  host.SetAnalyseHook([](const EngineCallbacks* engine) {
+    const int32_t before = installation->EngineClearCount();
+    engine->ShowDepth(1, 0);
+    Spin(2000);
+    if (installation->EngineClearCount() != before) clearsInside.store(1);
+  });
+  std::atomic<int32_t> edits{0};
+  std::atomic<int32_t> done{0};
+  std::thread editor([&] {
+    while (done.load() == 0) {
+      host.Eng.Eng14(1);
+      host.Eng.Eng15();
+      edits.fetch_add(1);
+    }
+  });
+  GameRecord game{};
+  game.StartsFromInitial = 1;
+  for (int32_t round = 0; round < 300 || (edits.load() < 300 && round < 1000000); ++round) host.Eng.Eng9(&game);
+  done.store(1);
+  editor.join();
+  EXPECT_GE(edits.load(), 300);
+  EXPECT_GT(host.EngineClearCount(), 0);
+  EXPECT_EQ(clearsInside.load(), 0);
+  EXPECT_EQ(host.Eng.Eng4(), 0);
 }

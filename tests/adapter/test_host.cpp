@@ -137,6 +137,10 @@ int32_t TestInstallation::EngineSearching() const {
   return reinterpret_cast<int32_t (*)()>(Control("FakeEngineSearching"))();
 }
 
+int32_t TestInstallation::EngineClearCount() const {
+  return reinterpret_cast<int32_t (*)()>(Control("FakeEngineClearCount"))();
+}
+
 int32_t TestInstallation::Connect(int32_t memoryMB) {
   Analysis.HostValue8 = 808;
   Analysis.HostValue12 = 1212;

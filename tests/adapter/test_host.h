@@ -77,6 +77,8 @@ class TestInstallation {
   // Makes Analyse run until it is stopped (see the fake engine).
   void SetWaitForStop(int32_t on);
   int32_t EngineSearching() const;
+  // Hash clears the engine has made so far (safe from any thread).
+  int32_t EngineClearCount() const;
   // Opens the connection with the harness's records; returns Eng1's result.
   int32_t Connect(int32_t memoryMB = 64);
 

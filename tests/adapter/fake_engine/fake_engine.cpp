@@ -30,6 +30,7 @@ ParamItem Items[3] = {
 std::atomic<int32_t> Stopped{0};
 std::atomic<int32_t> PonderedOff{0};
 std::atomic<int32_t> Searching{0};
+std::atomic<int32_t> Clears{0};  // hash clears so far, readable from any thread
 int32_t FixedDepth = 0;
 int32_t WaitForStop = 0;
 
@@ -92,6 +93,7 @@ void SearchUntilStopped() {
 
 // Test controls.
 FAKE_EXPORT const char* FakeEngineLog() { return Log.c_str(); }
+FAKE_EXPORT int32_t FakeEngineClearCount() { return Clears.load(); }
 FAKE_EXPORT void FakeEngineClearLog() { Log.clear(); }
 FAKE_EXPORT void FakeEngineSetInitResult(int32_t result) { InitResult = result; }
 FAKE_EXPORT void FakeEngineSetAnalyseHook(void (*hook)(const EngineCallbacks*)) { AnalyseHook = hook; }
@@ -155,7 +157,11 @@ FAKE_EXPORT const char* ObrantuleGetAuthor() { Record("GetAuthor"); return "Fake
 
 #ifndef FAKE_REQUIRED_ONLY
 FAKE_EXPORT void ObrantuleNextBest() { Record("NextBest"); }
-FAKE_EXPORT int32_t ObrantuleClearHashtable() { Record("ClearHashtable"); return 0; }
+FAKE_EXPORT int32_t ObrantuleClearHashtable() {
+  Clears.fetch_add(1);
+  Record("ClearHashtable");
+  return 0;
+}
 FAKE_EXPORT int32_t ObrantuleGetElo() { return 2550; }
 FAKE_EXPORT ParamList* ObrantuleGetParamList() { return &Params; }
 FAKE_EXPORT void ObrantuleSetParam(int32_t index, int32_t value) {
