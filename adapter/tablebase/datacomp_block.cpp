@@ -131,8 +131,17 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
     if (copyLength + 16 <= room) {
       CopyFast(dst, distance, copyLength);
     } else {
+      // A copy reaching into the block's last 16 bytes (often one long run
+      // filling the rest of the block): chunks for all but its last 16 bytes,
+      // then single bytes, so nothing is written past the block. The chunks'
+      // stray bytes past their part are rewritten by the byte loop in order.
+      uint32_t i = 0;
+      if (copyLength > 16) {
+        i = copyLength - 16;
+        CopyFast(dst, distance, i);
+      }
       const uint8_t* src = dst - distance;
-      for (uint32_t i = 0; i < copyLength; i++) dst[i] = src[i];
+      for (; i < copyLength; i++) dst[i] = src[i];
     }
     outPos += copyLength;
   }
