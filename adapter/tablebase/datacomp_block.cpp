@@ -93,22 +93,41 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
       BitReaderRefillBytes(&reader);
     }
 
-    // A symbol takes at most 31 bits and its extra length bits at most 17:
-    // one refill covers both. It also covers four literals of primary-table
-    // codes (at most 13 bits each), the common case in table data.
+    // One refill covers four literals of primary-table codes (at most 13
+    // bits each), the common case in table data.
     int32_t entry = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
     if (static_cast<uint32_t>(entry) < static_cast<uint32_t>(kLiteralEntryLimit)) {
       BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
       output[outPos++] = static_cast<uint8_t>(entry >> 5);
-      for (int32_t more = 0; more < 3 && outPos < outLength; more++) {
+      int32_t more = 0;
+      for (; more < 3 && outPos < outLength; more++) {
         entry = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
         if (static_cast<uint32_t>(entry) >= static_cast<uint32_t>(kLiteralEntryLimit)) break;
         BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
         output[outPos++] = static_cast<uint8_t>(entry >> 5);
       }
-      continue;
+      if (more == 3 || outPos >= outLength) continue;
+      // A copy (or a longer code) follows the literals: it needs a full
+      // window, and a refill keeps the window's leading bits, so the entry
+      // already read stays right. The refill reads nothing past the bytes;
+      // a stream that ran into the zero bits is caught at the next refill or
+      // at the end.
+      if (BitReaderCanLoadWord(&reader))
+        BitReaderRefillWord(&reader);
+      else
+        BitReaderRefillBytes(&reader);
     }
-    uint32_t symbol = DecodeSymbolWith(&reader, &header->Symbols, kDatacompPrimaryBits);
+
+    // A symbol takes at most 31 bits and its extra length bits at most 17:
+    // the window holds both.
+    uint32_t symbol;
+    if (entry >= 0) {
+      // A code in the primary table: the entry already read gives it.
+      BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
+      symbol = static_cast<uint32_t>(entry) >> 5;
+    } else {
+      symbol = DecodeSymbolWith(&reader, &header->Symbols, kDatacompPrimaryBits);
+    }
     if (symbol < kDatacompLiteralCount) {
       output[outPos++] = static_cast<uint8_t>(symbol);
       continue;
@@ -131,8 +150,17 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
     if (copyLength + 16 <= room) {
       CopyFast(dst, distance, copyLength);
     } else {
+      // A copy reaching into the block's last 16 bytes (often one long run
+      // filling the rest of the block): chunks for all but its last 16 bytes,
+      // then single bytes, so nothing is written past the block. The chunks'
+      // stray bytes past their part are rewritten by the byte loop in order.
+      uint32_t i = 0;
+      if (copyLength > 16) {
+        i = copyLength - 16;
+        CopyFast(dst, distance, i);
+      }
       const uint8_t* src = dst - distance;
-      for (uint32_t i = 0; i < copyLength; i++) dst[i] = src[i];
+      for (; i < copyLength; i++) dst[i] = src[i];
     }
     outPos += copyLength;
   }
