@@ -80,6 +80,20 @@ struct PrefixDecodeTable {
   int16_t Tree[2 * (kDatacompSymbolCount + 1)];
 };
 
+// Entries of the paired symbol table: what the next 13 bits of a block
+// stream hold, up to two symbols in one lookup. Table data is mostly short
+// literals and copies in turn, so a literal and the copy after it (or two
+// literals) are taken with one lookup and no branch between them.
+//   bits 0..3   stream bits the entry's symbols take (0..13)
+//   bits 4..5   literals (0..2), written in order from bit 8
+//   bit 6       a copy follows the literals; its symbol - 256 in bits 16..25
+//               (then there is at most one literal)
+//   bit 7       the first code is longer than 13 bits: decode it one symbol
+//               at a time from the prefix table
+//   bits 8..15  first literal; bits 16..23 second literal
+constexpr uint32_t kPairedCopy = 1u << 6;
+constexpr uint32_t kPairedLongCode = 1u << 7;
+
 // Checked header of one compressed file.
 struct CompressedHeader {
   uint32_t HeaderLength;             // H
@@ -91,6 +105,7 @@ struct CompressedHeader {
   uint32_t Distances[kDatacompDistanceCount];
   std::vector<uint64_t> Offsets;     // n + 1 file offsets: block i is [Offsets[i], Offsets[i + 1])
   PrefixDecodeTable Symbols;         // the 1024-symbol code shared by all blocks
+  uint32_t Paired[1u << kDatacompPrimaryBits];  // the same code, two symbols a lookup
 };
 
 // Work area for one block read: the compressed bytes of the block being decoded.
@@ -113,6 +128,9 @@ int32_t ReadCodeLengths(BitReader* reader, uint8_t* lengths, uint32_t count);
 // oversubscribed codes (a single code of length 1 and the empty code are valid).
 int32_t BuildDecodeTable(const uint8_t* lengths, uint32_t count, uint32_t primaryBits,
                          PrefixDecodeTable* table);
+// Fills the paired table (entries as described at kPairedCopy) from the
+// 13-bit decoding table of the symbol code.
+void BuildPairedTable(const PrefixDecodeTable* symbols, uint32_t* paired);
 // Decodes one symbol; the reader must hold at least 31 bits (BitReaderRefill).
 // primaryBits is the table's own; callers that know it pass it as a constant.
 inline uint32_t DecodeSymbolWith(BitReader* reader, const PrefixDecodeTable* table, uint32_t primaryBits) {

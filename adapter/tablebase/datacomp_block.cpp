@@ -9,9 +9,6 @@
 
 namespace {
 
-// Literal entries of the primary table: symbols below 256 with their length.
-constexpr int32_t kLiteralEntryLimit = static_cast<int32_t>(kDatacompLiteralCount * 32);
-
 // Period of an overlapping copy once its first eight bytes are out: the
 // smallest multiple of the distance that is at least 8 (distances 1..7).
 constexpr uint8_t kShortPeriod[8] = {0, 8, 8, 9, 8, 10, 12, 14};
@@ -76,7 +73,7 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
   }
   assert(header->Symbols.PrimaryBits == static_cast<int32_t>(kDatacompPrimaryBits));
 
-  const int16_t* primary = header->Symbols.Primary;
+  const uint32_t* paired = header->Paired;
   const uint32_t* distances = header->Distances;
 
   BitReader reader;
@@ -93,47 +90,30 @@ int32_t DecodeBlockBytes(const CompressedHeader* header, uint32_t block, const u
       BitReaderRefillBytes(&reader);
     }
 
-    // One refill covers four literals of primary-table codes (at most 13
-    // bits each), the common case in table data.
-    int32_t entry = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
-    if (static_cast<uint32_t>(entry) < static_cast<uint32_t>(kLiteralEntryLimit)) {
-      BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
-      output[outPos++] = static_cast<uint8_t>(entry >> 5);
-      int32_t more = 0;
-      for (; more < 3 && outPos < outLength; more++) {
-        entry = primary[BitReaderPeek(&reader, kDatacompPrimaryBits)];
-        if (static_cast<uint32_t>(entry) >= static_cast<uint32_t>(kLiteralEntryLimit)) break;
-        BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
-        output[outPos++] = static_cast<uint8_t>(entry >> 5);
-      }
-      if (more == 3 || outPos >= outLength) continue;
-      // A copy (or a longer code) follows the literals: it needs a full
-      // window, and a refill keeps the window's leading bits, so the entry
-      // already read stays right. The refill reads nothing past the bytes;
-      // a stream that ran into the zero bits is caught at the next refill or
-      // at the end.
-      if (BitReaderCanLoadWord(&reader))
-        BitReaderRefillWord(&reader);
-      else
-        BitReaderRefillBytes(&reader);
-    }
-
-    // A symbol takes at most 31 bits and its extra length bits at most 17:
-    // the window holds both.
-    uint32_t symbol;
-    if (entry >= 0) {
-      // A code in the primary table: the entry already read gives it.
-      BitReaderSkip(&reader, static_cast<uint32_t>(entry) & 31u);
-      symbol = static_cast<uint32_t>(entry) >> 5;
+    // A symbol takes at most 31 bits and its extra length bits at most 17;
+    // a paired entry at most 13 and the extra bits: the window holds them.
+    uint32_t entry = paired[BitReaderPeek(&reader, kDatacompPrimaryBits)];
+    uint32_t value;
+    if ((entry & kPairedLongCode) == 0 && outLength - outPos >= 2) {
+      // Both literal slots are written whatever the entry holds: a slot it
+      // does not fill lies inside the block and is written again by the
+      // copy or the symbols after it.
+      BitReaderSkip(&reader, entry & 15u);
+      output[outPos] = static_cast<uint8_t>(entry >> 8);
+      output[outPos + 1] = static_cast<uint8_t>(entry >> 16);
+      outPos += (entry >> 4) & 3u;
+      if ((entry & kPairedCopy) == 0) continue;
+      value = (entry >> 16) & 1023u;
     } else {
-      symbol = DecodeSymbolWith(&reader, &header->Symbols, kDatacompPrimaryBits);
-    }
-    if (symbol < kDatacompLiteralCount) {
-      output[outPos++] = static_cast<uint8_t>(symbol);
-      continue;
+      // A long code, or the block's last byte: one symbol at a time.
+      uint32_t symbol = DecodeSymbolWith(&reader, &header->Symbols, kDatacompPrimaryBits);
+      if (symbol < kDatacompLiteralCount) {
+        output[outPos++] = static_cast<uint8_t>(symbol);
+        continue;
+      }
+      value = symbol - kDatacompLiteralCount;
     }
 
-    uint32_t value = symbol - kDatacompLiteralCount;
     uint32_t lengthCode = value & 31u;
     uint32_t copyLength;
     if (lengthCode <= 14) {

@@ -105,6 +105,41 @@ int32_t BuildDecodeTable(const uint8_t* lengths, uint32_t count, uint32_t primar
   return kDatacompOk;
 }
 
+void BuildPairedTable(const PrefixDecodeTable* symbols, uint32_t* paired) {
+  assert(symbols->PrimaryBits == static_cast<int32_t>(kDatacompPrimaryBits));
+  constexpr uint32_t bits = kDatacompPrimaryBits;
+  constexpr uint32_t mask = (1u << bits) - 1;
+  for (uint32_t window = 0; window <= mask; window++) {
+    int32_t first = symbols->Primary[window];
+    if (first < 0) {
+      paired[window] = kPairedLongCode;
+      continue;
+    }
+    uint32_t firstBits = static_cast<uint32_t>(first) & 31u;
+    uint32_t firstSymbol = static_cast<uint32_t>(first) >> 5;
+    if (firstSymbol >= kDatacompLiteralCount) {
+      paired[window] = firstBits | kPairedCopy | (firstSymbol - kDatacompLiteralCount) << 16;
+      continue;
+    }
+    uint32_t entry = firstBits | 1u << 4 | firstSymbol << 8;
+    // The second code starts after the first; it counts only when all of its
+    // bits are within the window (the rest of the index are zeros, not stream).
+    int32_t second = symbols->Primary[(window << firstBits) & mask];
+    if (second >= 0) {
+      uint32_t secondBits = static_cast<uint32_t>(second) & 31u;
+      uint32_t secondSymbol = static_cast<uint32_t>(second) >> 5;
+      if (firstBits + secondBits <= bits) {
+        if (secondSymbol < kDatacompLiteralCount)
+          entry = (firstBits + secondBits) | 2u << 4 | firstSymbol << 8 | secondSymbol << 16;
+        else
+          entry = (firstBits + secondBits) | 1u << 4 | kPairedCopy | firstSymbol << 8 |
+                  (secondSymbol - kDatacompLiteralCount) << 16;
+      }
+    }
+    paired[window] = entry;
+  }
+}
+
 int32_t ReadCodeLengths(BitReader* reader, uint8_t* lengths, uint32_t count) {
   BitReaderRefill(reader);
   if (BitReaderTake(reader, 1) == 1) {

@@ -83,7 +83,10 @@ int32_t ParseCompressedHeader(const uint8_t* bytes, size_t length, uint64_t file
   result = ReadCodeLengths(&reader, lengths, kDatacompSymbolCount);
   if (result != kDatacompOk) return result;
   if (BitReaderOverrun(&reader)) return kDatacompErrorHeaderStream;
-  return BuildDecodeTable(lengths, kDatacompSymbolCount, kDatacompPrimaryBits, &header->Symbols);
+  result = BuildDecodeTable(lengths, kDatacompSymbolCount, kDatacompPrimaryBits, &header->Symbols);
+  if (result != kDatacompOk) return result;
+  BuildPairedTable(&header->Symbols, header->Paired);
+  return kDatacompOk;
 }
 
 uint32_t BlockLength(const CompressedHeader* header, uint32_t block) {

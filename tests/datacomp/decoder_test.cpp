@@ -2,7 +2,11 @@
 // special codes, code-length streams and the tree path of long codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "datacomp_test_util.h"
 
@@ -226,5 +230,63 @@ TEST(DatacompDecoder, LongCodesThroughTheTree) {
     }
     EXPECT_FALSE(BitReaderOverrun(&reader));
     delete table;
+  }
+}
+
+TEST(DatacompDecoder, PairedTableAgreesWithOneSymbolAtATime) {
+  // Random complete codes (leaves split at random, some deeper than the
+  // 13-bit window), the single-symbol code and the empty code: every window
+  // of the paired table must hold exactly the symbols that decoding one at a
+  // time finds within its 13 bits, whatever bits follow them.
+  std::mt19937 random(7);
+  for (int round = 0; round < 60; round++) {
+    uint8_t lengths[kDatacompSymbolCount] = {};
+    if (round == 1) {
+      lengths[300] = 1;
+    } else if (round > 1) {
+      std::vector<uint8_t> leaves = {0};
+      size_t count = 2 + random() % (round < 30 ? 40 : 700);
+      while (leaves.size() < count) {
+        size_t at = random() % leaves.size();
+        if (leaves[at] >= 31) continue;
+        leaves[at]++;
+        leaves.push_back(leaves[at]);
+      }
+      std::vector<uint32_t> symbols(kDatacompSymbolCount);
+      for (uint32_t s = 0; s < kDatacompSymbolCount; s++) symbols[s] = s;
+      std::shuffle(symbols.begin(), symbols.end(), random);
+      for (size_t i = 0; i < leaves.size(); i++) lengths[symbols[i]] = leaves[i];
+    }
+    auto table = std::make_unique<PrefixDecodeTable>();
+    ASSERT_EQ(BuildDecodeTable(lengths, kDatacompSymbolCount, kDatacompPrimaryBits, table.get()), kDatacompOk);
+    std::vector<uint32_t> paired(1u << kDatacompPrimaryBits);
+    BuildPairedTable(table.get(), paired.data());
+    for (uint32_t window = 0; window < paired.size(); window++) {
+      uint8_t bytes[8];
+      uint64_t stream = static_cast<uint64_t>(window) << 51 | (random() & ((1ull << 51) - 1));
+      for (int i = 0; i < 8; i++) bytes[i] = static_cast<uint8_t>(stream >> (56 - 8 * i));
+      BitReader reader;
+      BitReaderStart(&reader, bytes, 8);
+      BitReaderRefill(&reader);
+      uint32_t entry = paired[window];
+      uint32_t first = DecodeSymbol(&reader, table.get());
+      uint32_t firstBits = static_cast<uint32_t>(BitReaderConsumed(&reader));
+      if (firstBits > kDatacompPrimaryBits) {
+        EXPECT_EQ(entry, kPairedLongCode) << round << " " << window;
+        continue;
+      }
+      ASSERT_NE(entry & kPairedLongCode, kPairedLongCode) << round << " " << window;
+      uint32_t second = DecodeSymbol(&reader, table.get());
+      uint32_t bothBits = static_cast<uint32_t>(BitReaderConsumed(&reader));
+      uint32_t literals = (entry >> 4) & 3u;
+      bool copy = (entry & kPairedCopy) != 0;
+      std::vector<uint32_t> expected = {first};
+      if (first < kDatacompLiteralCount && bothBits <= kDatacompPrimaryBits) expected.push_back(second);
+      std::vector<uint32_t> got;
+      for (uint32_t i = 0; i < literals; i++) got.push_back((entry >> (8 + 8 * i)) & 255u);
+      if (copy) got.push_back(kDatacompLiteralCount + ((entry >> 16) & 1023u));
+      EXPECT_EQ(got, expected) << round << " " << window;
+      EXPECT_EQ(entry & 15u, expected.size() == 2 ? bothBits : firstBits) << round << " " << window;
+    }
   }
 }
