@@ -96,6 +96,28 @@ TEST(TbFiles, LoadingFilesGivesBackTheGeneratedValues) {
   for (int side = 0; side < 2; side++) EXPECT_EQ(back->value[side], original->value[side]);
 }
 
+TEST(TbFiles, SlicesReadFromTheFilesMatchTheGeneratedValues) {
+  // Promotions into krk on either rank, either side to move (krk is not
+  // symmetric: black to move reads its own file).
+  ASSERT_TRUE(Written("krk"));
+  const GenTable* original = FindGenTable("krk");
+  ASSERT_TRUE(original);
+  for (int side = 0; side < 2; side++)
+    for (int rank : {0, 7}) {
+      GenSliceKey key{"krk", side, 2, rank};
+      std::string error;
+      std::unique_ptr<GenSlice> back = TbLoadSlice(TestDir(), key, 2, &error);
+      ASSERT_TRUE(back) << error;
+      std::unique_ptr<GenSlice> cut = GenCutSlice(*original, key, 2);
+      ASSERT_TRUE(cut);
+      EXPECT_EQ(back->squares, 28u);  // the four edges of the folded board
+      EXPECT_EQ(back->value, cut->value) << side << " " << rank;
+    }
+  std::string error;
+  EXPECT_FALSE(TbLoadSlice(TestDir(), GenSliceKey{"kqqqk", 1, 2, 7}, 2, &error));
+  EXPECT_FALSE(error.empty());
+}
+
 TEST(TbFiles, CompressedFilesReadBackAndVerify) {
   ASSERT_TRUE(Written("kqk"));
   std::vector<uint8_t> raw, packed;

@@ -2,6 +2,7 @@
 // and the values of a few hand-checked positions.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,43 @@ TEST(TbGenerate, FourPieceKnownLongestMatesNoSanitizer) {
     EXPECT_EQ(LongestLoss(*table, 1), k.longest) << k.name;
     EXPECT_EQ(GenCountInconsistencies(*table, 2), 0u) << k.name;
   }
+}
+
+TEST(TbGenerate, PromotionsNeedOnlyTheSlicesTheyReach) {
+  // kpk reaches its four targets only by promotions: black to move, the new
+  // piece on the eighth rank, which the folded board puts on any edge.
+  GenClassInfo info;
+  ASSERT_TRUE(ParseGenClass("kpk", &info));
+  GenExitNeeds needs = GenNeedsOfExits(info);
+  EXPECT_TRUE(needs.whole.empty());
+  ASSERT_EQ(needs.slices.size(), 4u);
+  for (const GenSliceKey& key : needs.slices) {
+    EXPECT_EQ(key.side, 1);
+    EXPECT_EQ(key.man, 2);
+    EXPECT_EQ(key.rank, 7);
+  }
+  // Generated again with the targets held only as those slices, kpk comes
+  // out the same.
+  const std::vector<int8_t> whole[2] = {Generated("kpk")->value[0], Generated("kpk")->value[1]};
+  std::vector<std::unique_ptr<GenSlice>> slices;
+  for (const GenSliceKey& key : needs.slices) {
+    slices.push_back(GenCutSlice(*Generated(key.name), key, 2));
+    ASSERT_TRUE(slices.back());
+    EXPECT_EQ(slices.back()->value.size(), 10u * 64 * 28);  // white king, black king, the edges
+  }
+  DropGenTable("kpk");
+  for (std::unique_ptr<GenSlice>& slice : slices) {
+    DropGenTable(slice->key.name);
+    AddGenSlice(std::move(slice));
+  }
+  GenOptions options;
+  options.threads = 2;
+  std::string error;
+  std::unique_ptr<GenTable> again = GenerateClass("kpk", options, &error);
+  ASSERT_TRUE(again) << error;
+  EXPECT_EQ(again->value[0], whole[0]);
+  EXPECT_EQ(again->value[1], whole[1]);
+  for (const GenSliceKey& key : needs.slices) DropGenTable(key.name);
 }
 
 TEST(TbGenerate, RejectsBadNamesAndMissingSubclasses) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -66,12 +67,16 @@ int ParseGenArguments(int argc, char** argv, GenRequest* request) {
 }
 
 // The classes in the order they are made, which of them are made here (the
-// others are read from their files when a made class needs them), and the
-// position of the last class that needs each one, after which it can go.
+// others are read from their files when a made class needs them), the
+// position of the last class that needs each one, after which it can go, and
+// what the later classes need of it: the whole class (a capture reaches it)
+// or only the slices their promotions reach.
 struct GenSchedule {
   std::vector<std::string> order;
   std::vector<bool> make;
   std::vector<size_t> lastUse;
+  std::vector<bool> needWhole;
+  std::vector<std::vector<GenSliceKey>> slices;
 };
 
 bool ScheduleClasses(const GenRequest& request, GenSchedule* schedule, std::string* error) {
@@ -84,15 +89,81 @@ bool ScheduleClasses(const GenRequest& request, GenSchedule* schedule, std::stri
     for (const std::string& w : request.wanted) requested |= w == order[i];
     schedule->make[i] = !TbClassFilesPresent(request.dir, order[i]) || (request.force && requested);
   }
-  for (size_t i = 0; i < order.size(); i++) {
-    schedule->lastUse[i] = i;
-    for (size_t j = i + 1; j < order.size(); j++) {
-      if (!schedule->make[j]) continue;
-      GenClassInfo info;
-      ParseGenClass(order[j].c_str(), &info);
-      for (const std::string& sub : GenExitClassNames(info))
-        if (sub == order[i]) schedule->lastUse[i] = j;
+  schedule->needWhole.assign(order.size(), false);
+  schedule->slices.assign(order.size(), {});
+  for (size_t i = 0; i < order.size(); i++) schedule->lastUse[i] = i;
+  for (size_t j = 0; j < order.size(); j++) {
+    if (!schedule->make[j]) continue;
+    GenClassInfo info;
+    ParseGenClass(order[j].c_str(), &info);
+    GenExitNeeds needs = GenNeedsOfExits(info);
+    for (size_t i = 0; i < j; i++) {
+      for (const std::string& name : needs.whole)
+        if (name == order[i]) {
+          schedule->needWhole[i] = true;
+          schedule->lastUse[i] = j;
+        }
+      for (const GenSliceKey& key : needs.slices) {
+        if (key.name != order[i]) continue;
+        std::vector<GenSliceKey>& held = schedule->slices[i];
+        if (std::find(held.begin(), held.end(), key) == held.end()) held.push_back(key);
+        schedule->lastUse[i] = j;
+      }
     }
+  }
+  return true;
+}
+
+// A generation keeps within this, with the class being written beside it.
+constexpr uint64_t kGenMemoryBudget = uint64_t(4) << 30;
+
+// Small classes (up to four men) are held from when they are made or found
+// until their last use; five-man ones are read back from their files by each
+// class that needs them, so that those held never add up.
+bool HeldBetweenClasses(const std::string& name) {
+  GenClassInfo info;
+  return ParseGenClass(name.c_str(), &info) && info.men <= 4;
+}
+
+// Reads back from the files what `info` reaches and is not held.
+bool HoldNeeds(const GenClassInfo& info, const GenRequest& request, std::string* error) {
+  GenExitNeeds needs = GenNeedsOfExits(info);
+  for (const std::string& name : needs.whole) {
+    if (FindGenTable(name)) continue;
+    std::unique_ptr<GenTable> table = TbLoadClass(request.dir, name, request.threads, error);
+    if (!table) return false;
+    AddGenTable(std::move(table));
+  }
+  for (const GenSliceKey& key : needs.slices) {
+    if (FindGenTable(key.name) || FindGenSlice(key)) continue;
+    std::unique_ptr<GenSlice> slice = TbLoadSlice(request.dir, key, request.threads, error);
+    if (!slice) return false;
+    AddGenSlice(std::move(slice));
+  }
+  return true;
+}
+
+// Holds what later classes need of a class made or kept here: the whole
+// table, or its slices cut from `made` (null: read from the files).
+bool HoldForLater(const GenSchedule& schedule, size_t i, const GenRequest& request, const GenTable* made,
+                  std::unique_ptr<GenTable>* table, std::string* error) {
+  const std::string& name = schedule.order[i];
+  if (schedule.needWhole[i]) {
+    if (!made) {
+      *table = TbLoadClass(request.dir, name, request.threads, error);
+      if (!*table) return false;
+    }
+    AddGenTable(std::move(*table));
+    return true;
+  }
+  for (const GenSliceKey& key : schedule.slices[i]) {
+    std::unique_ptr<GenSlice> slice =
+        made ? GenCutSlice(*made, key, request.threads) : TbLoadSlice(request.dir, key, request.threads, error);
+    if (!slice) {
+      if (made) *error = "cannot cut the slice of " + name + " that its promotions reach";
+      return false;
+    }
+    AddGenSlice(std::move(slice));
   }
   return true;
 }
@@ -137,11 +208,15 @@ struct ClassWriter {
   std::unique_ptr<GenTable> owned;
   bool ok = true;
   std::string summary, error;
+  std::string name;    // the class being written
+  uint64_t bytes = 0;  // what writing it holds: its values and one file image
 
   bool Busy() const { return thread.joinable(); }
   void Start(const GenTable* table, std::unique_ptr<GenTable> own, const GenRequest& request,
              std::chrono::steady_clock::time_point classStart) {
     owned = std::move(own);
+    name = table->info.name;
+    bytes = 3 * uint64_t(table->info.normalSize);
     ok = true;
     summary.clear();
     error.clear();
@@ -204,17 +279,29 @@ int RunGen(int argc, char** argv) {
     if (!schedule.make[i]) {
       if (!writer.Finish(&summaries, &error)) return Fail(&progress, error);
       // Kept: read back only when a class made here needs it.
-      if (needed) {
+      if (needed && HeldBetweenClasses(name)) {
         progress.Show("loading", 0, 0);
-        std::unique_ptr<GenTable> table = TbLoadClass(request.dir, name, request.threads, &error);
-        if (!table) return Fail(&progress, error);
+        std::unique_ptr<GenTable> table;
+        if (!HoldForLater(schedule, i, request, nullptr, &table, &error)) return Fail(&progress, error);
         progress.Clear();
-        AddGenTable(std::move(table));
       }
       std::printf("%-7s present in %s, kept\n", name.c_str(), request.dir.c_str());
       std::fflush(stdout);
       continue;
     }
+    // The class being written goes first when this class reads its files
+    // or when the two together would pass the memory budget.
+    GenClassInfo info;
+    ParseGenClass(name.c_str(), &info);
+    if (writer.Busy()) {
+      std::vector<std::string> reached = GenExitClassNames(info);
+      bool readsWriter = std::find(reached.begin(), reached.end(), writer.name) != reached.end() &&
+                         !FindGenTable(writer.name);
+      if (readsWriter || GenHeldBytes() + GenMemoryEstimate(info) + writer.bytes > kGenMemoryBudget)
+        if (!writer.Finish(&summaries, &error)) return Fail(&progress, error);
+    }
+    progress.Show("loading", 0, 0);
+    if (!HoldNeeds(info, request, &error)) return Fail(&progress, error);
     auto classStart = std::chrono::steady_clock::now();
     std::unique_ptr<GenTable> table = GenerateClass(name, options, &error);
     std::string writeError;
@@ -224,12 +311,16 @@ int RunGen(int argc, char** argv) {
     if (!written) return Fail(&progress, writeError);
     generated++;
     const GenTable* made = table.get();
-    if (needed) AddGenTable(std::move(table));
+    // Held whole, the table stays in the registry and the writer only reads
+    // it; else the writer owns it and lets it go once written.
+    if (needed && HeldBetweenClasses(name) && !HoldForLater(schedule, i, request, made, &table, &error))
+      return Fail(&progress, error);
     writer.Start(made, std::move(table), request, classStart);
-    // Values no later class needs are let go (the writer's own class is
-    // not among them: it is held in the registry only when needed later).
+    // Values no later class needs are let go, and five-man ones read back for
+    // this class (the writer's own class is not among them: it is held in
+    // the registry only when needed later).
     for (size_t j = 0; j < i; j++)
-      if (schedule.lastUse[j] == i) DropGenTable(schedule.order[j]);
+      if (schedule.lastUse[j] == i || !HeldBetweenClasses(schedule.order[j])) DropGenTable(schedule.order[j]);
   }
   if (!writer.Finish(&summaries, &error)) return Fail(&progress, error);
   std::printf("%d of %zu classes generated in %.1f s (%d threads)\n", generated, schedule.order.size(),

@@ -55,16 +55,75 @@ bool GenNodeToPosition(const GenTable& table, uint32_t node, int toMove, GenPosi
 inline int GenLoad(const int8_t* p) { return __atomic_load_n(p, __ATOMIC_RELAXED); }
 inline void GenStore(int8_t* p, int v) { __atomic_store_n(p, int8_t(v), __ATOMIC_RELAXED); }
 
-// Tables held by the process, by class name.
+// The part of a class that promotions into it reach: one side to move and
+// one man, the promoted piece, on the squares its promotion rank takes in the
+// class's own layout (the rank itself with pawns; with the board folded, all
+// four edges). The other side and every other square of that man are never
+// looked up, so a class built on promotions holds this instead of the whole
+// class: an eighth of one side for a target with pawns.
+struct GenSliceKey {
+  std::string name;
+  int side;  // side to move in the class's own colours
+  int man;   // the promoted man's index in the class
+  int rank;  // 0 or 7: the promotion rank in the class's own colours
+  bool operator==(const GenSliceKey& o) const {
+    return name == o.name && side == o.side && man == o.man && rank == o.rank;
+  }
+};
+
+struct GenSlice {
+  GenSliceKey key;
+  GenClassInfo info;
+  int8_t compact[64];   // the man's square -> its number among the slice's squares, -1 outside
+  uint8_t squareAt[64];  // and back
+  uint32_t squares;      // how many squares the man takes
+  uint32_t lowSize;    // work indices below the man's six bits: 64^(men - 1 - man)
+  std::vector<int8_t> value;
+};
+
+// Sets up the layout of a slice (values not sized); false for a bad key.
+bool GenSetUpSlice(const GenSliceKey& key, GenSlice* slice);
+// Work indices of the slice: the class's with the man's 64 squares cut to
+// slice.squares.
+inline uint64_t GenSliceSize(const GenSlice& slice) {
+  return uint64_t(slice.info.normalSize) / 64 * slice.squares;
+}
+// Position of the work index `node` in the slice's values; -1 when the man
+// stands outside the slice.
+inline int64_t GenSliceOffset(const GenSlice& slice, uint32_t node) {
+  uint32_t low = node % slice.lowSize;
+  uint32_t digit = (node / slice.lowSize) & 63;
+  uint32_t high = node / slice.lowSize / 64;
+  int compact = slice.compact[digit];
+  if (compact < 0) return -1;
+  return (int64_t(high) * slice.squares + compact) * slice.lowSize + low;
+}
+// Work index of the slice's value at `offset`.
+inline uint32_t GenSliceNode(const GenSlice& slice, uint64_t offset) {
+  uint64_t low = offset % slice.lowSize;
+  uint64_t compact = offset / slice.lowSize % slice.squares;
+  uint64_t high = offset / slice.lowSize / slice.squares;
+  return uint32_t((high * 64 + slice.squareAt[compact]) * slice.lowSize + low);
+}
+// The slice of a class held whole.
+std::unique_ptr<GenSlice> GenCutSlice(const GenTable& table, const GenSliceKey& key, int threads);
+
+// Tables and slices held by the process, by class name.
 GenTable* FindGenTable(const std::string& name);
 GenTable* AddGenTable(std::unique_ptr<GenTable> table);
+const GenSlice* FindGenSlice(const GenSliceKey& key);
+const GenSlice* AddGenSlice(std::unique_ptr<GenSlice> slice);
+// Lets go of a class: its whole table and its slices.
 void DropGenTable(const std::string& name);
 void DropAllGenTables();
+// Bytes of values held in tables and slices.
+uint64_t GenHeldBytes();
 
 // Where the children of one class that leave it go: for each taken man and
 // promoted pawn, the smaller (or other) class and how its men map.
 struct GenExitTarget {
-  const GenTable* table;   // null: bare kings (always a draw)
+  const GenTable* table;   // null with no slice: bare kings (always a draw)
+  const GenSlice* slice;   // a promotion's target held as its slice only
   bool reversed;           // colours exchanged against the target's name
   int slot[GenMaxMen];     // child man index for each man of the target class
 };
@@ -78,7 +137,17 @@ struct GenExits {
 // The class names the children of `info` can reach outside it.
 std::vector<std::string> GenExitClassNames(const GenClassInfo& info);
 
-// Prepares the exits of a class; false with the missing class in *missing.
+// What a class needs of the classes it leaves to: the names it reaches by a
+// capture alone (held whole), and the slices its promotions reach.
+struct GenExitNeeds {
+  std::vector<std::string> whole;
+  std::vector<GenSliceKey> slices;
+};
+GenExitNeeds GenNeedsOfExits(const GenClassInfo& info);
+
+// Prepares the exits of a class from the tables held, a promotion's target
+// whole when it is held, else its slice; false with the missing class in
+// *missing.
 bool GenPrepareExits(const GenClassInfo& info, GenExits* exits, std::string* missing);
 
 // The child's byte (child's view) for a move that leaves the class.

@@ -66,6 +66,20 @@ static void FindEnPassantNodes(GenTable* table, int side, int threads) {
   }
 }
 
+uint64_t GenMemoryEstimate(const GenClassInfo& info) {
+  uint64_t bytes = 4 * uint64_t(info.normalSize);
+  GenExitNeeds needs = GenNeedsOfExits(info);
+  for (const std::string& name : needs.whole) {
+    GenClassInfo target;
+    if (ParseGenClass(name.c_str(), &target)) bytes += 2 * uint64_t(target.normalSize);
+  }
+  for (const GenSliceKey& key : needs.slices) {
+    GenSlice slice;
+    if (GenSetUpSlice(key, &slice)) bytes += GenSliceSize(slice);
+  }
+  return bytes;
+}
+
 void GenSetUpNodes(GenTable* table, int threads) {
   for (int side = 0; side < 2; side++) {
     table->epBase[side].clear();

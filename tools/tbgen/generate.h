@@ -20,6 +20,10 @@ struct GenOptions {
 // Generates `name`; on failure returns null and sets *error.
 std::unique_ptr<GenTable> GenerateClass(const std::string& name, const GenOptions& options, std::string* error);
 
+// Bytes a generation of the class holds: its values and counts of
+// undecided children, and the tables and slices its exits reach.
+uint64_t GenMemoryEstimate(const GenClassInfo& info);
+
 // Finds the class's en-passant positions and sizes its value arrays (zeroed).
 void GenSetUpNodes(GenTable* table, int threads);
 

@@ -199,6 +199,36 @@ bool TbWriteFile(const std::string& path, const std::vector<uint8_t>& image, boo
   return true;
 }
 
+namespace {
+
+// The file byte of a position of the side to move, 127 when the position is
+// none (the side not to move in check) or its index lies past the file.
+int8_t FileValue(const GenPosition& pos, int side, TablebaseIndexFunction function, const std::vector<uint8_t>& bytes) {
+  if (GenInCheck(pos, 1 - side)) return GenBroken;
+  int32_t white[TablebaseListSlots], black[TablebaseListSlots], counts[10];
+  TbPositionToLists(pos, white, black, counts);
+  uint32_t index = function(white, black, pos.epSquare < 0 ? TablebaseNoEnPassant : pos.epSquare, 0);
+  return index < bytes.size() ? int8_t(bytes[index]) : GenBroken;
+}
+
+// Reads the file of one side of a class whole; false with *error set.
+bool ReadSideFile(const std::string& dir, const std::string& name, int c, int side, std::vector<uint8_t>* image,
+                  std::string* error) {
+  std::string path = TbFindFile(dir, name, side);
+  if (path.empty()) {
+    *error = "no table file for " + name + (side ? " black" : " white") + " to move in " + dir;
+    return false;
+  }
+  if (!TbReadFile(path, image, error)) return false;
+  if (image->size() != TablebaseClasses[c].ExpectedSize[side]) {
+    *error = path + " has the wrong size";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::unique_ptr<GenTable> TbLoadClass(const std::string& dir, const std::string& name, int threads,
                                       std::string* error) {
   int c = TbClassNumber(name);
@@ -213,18 +243,8 @@ std::unique_ptr<GenTable> TbLoadClass(const std::string& dir, const std::string&
     return nullptr;
   }
   std::vector<uint8_t> image[2];
-  for (int side = 0; side < TbTableSides(c); side++) {
-    std::string path = TbFindFile(dir, name, side);
-    if (path.empty()) {
-      *error = "no table file for " + name + (side ? " black" : " white") + " to move in " + dir;
-      return nullptr;
-    }
-    if (!TbReadFile(path, &image[side], error)) return nullptr;
-    if (image[side].size() != TablebaseClasses[c].ExpectedSize[side]) {
-      *error = path + " has the wrong size";
-      return nullptr;
-    }
-  }
+  for (int side = 0; side < TbTableSides(c); side++)
+    if (!ReadSideFile(dir, name, c, side, &image[side], error)) return nullptr;
   GenSetUpNodes(table.get(), threads);
   bool symmetric = TbTableSides(c) == 1;
   for (int side = 0; side < 2; side++) {
@@ -233,17 +253,35 @@ std::unique_ptr<GenTable> TbLoadClass(const std::string& dir, const std::string&
     int8_t* value = table->value[side].data();
     GenParallelFor(table->value[side].size(), threads, [&](uint64_t begin, uint64_t end) {
       GenPosition pos;
-      int32_t white[TablebaseListSlots], black[TablebaseListSlots], counts[10];
-      for (uint64_t node = begin; node < end; node++) {
-        if (!GenNodeToPosition(*table, uint32_t(node), side, &pos) || GenInCheck(pos, 1 - side)) {
-          value[node] = GenBroken;
-          continue;
-        }
-        TbPositionToLists(pos, white, black, counts);
-        uint32_t index = function(white, black, pos.epSquare < 0 ? TablebaseNoEnPassant : pos.epSquare, 0);
-        value[node] = index < bytes.size() ? int8_t(bytes[index]) : GenBroken;
-      }
+      for (uint64_t node = begin; node < end; node++)
+        value[node] = GenNodeToPosition(*table, uint32_t(node), side, &pos) ? FileValue(pos, side, function, bytes)
+                                                                            : GenBroken;
     });
   }
   return table;
+}
+
+std::unique_ptr<GenSlice> TbLoadSlice(const std::string& dir, const GenSliceKey& key, int threads,
+                                      std::string* error) {
+  int c = TbClassNumber(key.name);
+  auto slice = std::make_unique<GenSlice>();
+  if (!c || !GenSetUpSlice(key, slice.get())) {
+    *error = "no class " + key.name + " in the class table";
+    return nullptr;
+  }
+  BuildIndexTables();
+  std::vector<uint8_t> bytes;
+  if (!ReadSideFile(dir, key.name, c, TbTableSides(c) == 1 ? 0 : key.side, &bytes, error)) return nullptr;
+  TablebaseIndexFunction function = key.side ? TablebaseClasses[c].BlackIndex : TablebaseClasses[c].WhiteIndex;
+  slice->value.resize(GenSliceSize(*slice));
+  int8_t* value = slice->value.data();
+  const GenSlice& s = *slice;
+  GenParallelFor(slice->value.size(), threads, [&](uint64_t begin, uint64_t end) {
+    GenPosition pos;
+    for (uint64_t offset = begin; offset < end; offset++)
+      value[offset] = GenDecodeIndex(s.info, GenSliceNode(s, offset), key.side, &pos)
+                          ? FileValue(pos, key.side, function, bytes)
+                          : GenBroken;
+  });
+  return slice;
 }

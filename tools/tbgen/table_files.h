@@ -64,3 +64,7 @@ bool TbWriteFile(const std::string& path, const std::vector<uint8_t>& image, boo
 // en-passant positions included), for use by the classes built on it.
 std::unique_ptr<GenTable> TbLoadClass(const std::string& dir, const std::string& name, int threads,
                                       std::string* error);
+// Loads only the slice of a class that promotions into it reach (one side's
+// file is read).
+std::unique_ptr<GenSlice> TbLoadSlice(const std::string& dir, const GenSliceKey& key, int threads,
+                                      std::string* error);
