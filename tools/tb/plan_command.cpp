@@ -4,6 +4,7 @@
 // cluster, resumes it after an interruption and keeps what is finished.
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -54,13 +55,15 @@ uint64_t WorkNodes(const std::string& name) {
   return 2 * uint64_t(info.normalSize);
 }
 
-// Memory of one job: values and undecided counts of both sides, the values
-// of the classes it reads, and the file images of both sides.
-uint64_t JobMegabytes(const std::string& name, const std::vector<std::string>& needs) {
+// Memory of one job: what its generation holds (values and undecided counts
+// of both sides, the classes and slices it reads), and one file image, built
+// after the counts are let go.
+uint64_t JobMegabytes(const std::string& name) {
   int c = TbClassNumber(name);
-  uint64_t bytes = 2 * WorkNodes(name);
-  for (const std::string& sub : needs) bytes += WorkNodes(sub);
-  bytes += 2 * (uint64_t(TablebaseClasses[c].ExpectedSize[0]) + TablebaseClasses[c].ExpectedSize[1]);
+  GenClassInfo info;
+  ParseGenClass(name.c_str(), &info);
+  uint64_t bytes = GenMemoryEstimate(info);
+  bytes += std::max(TablebaseClasses[c].ExpectedSize[0], TablebaseClasses[c].ExpectedSize[1]);
   return bytes * 11 / 10 / (1 << 20) + 64;
 }
 
@@ -96,7 +99,7 @@ std::string ClassRule(const PlanRequest& request, const std::string& name) {
     rule += " DIR + " + Quoted("/" + TbFileName("", name, side, compress)) + ",";
   rule += " summary=DIR + " + Quoted("/summaries/" + name + ".txt") + "\n";
   rule += "    threads: THREADS\n";
-  rule += "    resources: mem_mb=" + std::to_string(JobMegabytes(name, needs)) +
+  rule += "    resources: mem_mb=" + std::to_string(JobMegabytes(name)) +
           ", runtime=" + std::to_string(JobMinutes(name, request.threads)) + "\n";
   rule += "    shell: TB + \" gen " + name + " --force --dir '\" + DIR + \"' --threads {threads}" +
           (compress ? " --compress" : " --plain") + " --summary {output.summary}\"\n\n";
