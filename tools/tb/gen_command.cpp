@@ -143,24 +143,19 @@ bool HoldNeeds(const GenClassInfo& info, const GenRequest& request, std::string*
   return true;
 }
 
-// Holds what later classes need of a class made or kept here: the whole
-// table, or its slices cut from `made` (null: read from the files).
-bool HoldForLater(const GenSchedule& schedule, size_t i, const GenRequest& request, const GenTable* made,
+// Holds what later classes need of a class just made: the whole table, or
+// the slices their promotions reach, cut from it.
+bool HoldForLater(const GenSchedule& schedule, size_t i, const GenRequest& request, const GenTable& made,
                   std::unique_ptr<GenTable>* table, std::string* error) {
   const std::string& name = schedule.order[i];
   if (schedule.needWhole[i]) {
-    if (!made) {
-      *table = TbLoadClass(request.dir, name, request.threads, error);
-      if (!*table) return false;
-    }
     AddGenTable(std::move(*table));
     return true;
   }
   for (const GenSliceKey& key : schedule.slices[i]) {
-    std::unique_ptr<GenSlice> slice =
-        made ? GenCutSlice(*made, key, request.threads) : TbLoadSlice(request.dir, key, request.threads, error);
+    std::unique_ptr<GenSlice> slice = GenCutSlice(made, key, request.threads);
     if (!slice) {
-      if (made) *error = "cannot cut the slice of " + name + " that its promotions reach";
+      *error = "cannot cut the slice of " + name + " that its promotions reach";
       return false;
     }
     AddGenSlice(std::move(slice));
@@ -277,14 +272,8 @@ int RunGen(int argc, char** argv) {
     bool needed = schedule.lastUse[i] > i;
     progress.name = name;
     if (!schedule.make[i]) {
+      // Kept: HoldNeeds reads it back for the first class made here that needs it.
       if (!writer.Finish(&summaries, &error)) return Fail(&progress, error);
-      // Kept: read back only when a class made here needs it.
-      if (needed && HeldBetweenClasses(name)) {
-        progress.Show("loading", 0, 0);
-        std::unique_ptr<GenTable> table;
-        if (!HoldForLater(schedule, i, request, nullptr, &table, &error)) return Fail(&progress, error);
-        progress.Clear();
-      }
       std::printf("%-7s present in %s, kept\n", name.c_str(), request.dir.c_str());
       std::fflush(stdout);
       continue;
@@ -313,7 +302,7 @@ int RunGen(int argc, char** argv) {
     const GenTable* made = table.get();
     // Held whole, the table stays in the registry and the writer only reads
     // it; else the writer owns it and lets it go once written.
-    if (needed && HeldBetweenClasses(name) && !HoldForLater(schedule, i, request, made, &table, &error))
+    if (needed && HeldBetweenClasses(name) && !HoldForLater(schedule, i, request, *made, &table, &error))
       return Fail(&progress, error);
     writer.Start(made, std::move(table), request, classStart);
     // Values no later class needs are let go, and five-man ones read back for
