@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,6 +26,8 @@ bool PathConfigured = false;  // a settings file or the user named the path
 std::string Path = DefaultPath;
 int32_t CacheKB = 1024;
 std::string HostFile;
+// The same path for a signal handler, which may not touch a std::string.
+char HostFileForSignals[PATH_MAX];
 
 std::string Trim(const std::string& text) {
   size_t begin = text.find_first_not_of(" \t\r");
@@ -73,11 +76,35 @@ void Load() {
   }
 }
 
+// A GUI that closes the engine with a signal instead of "quit" (or a closed
+// terminal, or Ctrl-C) still takes the host's settings file with it.
+void RemoveHostFileAndDie(int signalNumber) {
+  unlink(HostFileForSignals);
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);
+}
+
+void RemoveHostFileOnSignals() {
+  if (HostFile.size() >= sizeof HostFileForSignals) return;
+  HostFile.copy(HostFileForSignals, HostFile.size());
+  HostFileForSignals[HostFile.size()] = '\0';
+  for (int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+    struct sigaction current;
+    // A signal the parent ignores (nohup) or that is already handled stays so.
+    if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+    struct sigaction action = {};
+    action.sa_handler = RemoveHostFileAndDie;
+    sigemptyset(&action.sa_mask);
+    sigaction(signalNumber, &action, nullptr);
+  }
+}
+
 void Write() {
   if (HostFile.empty()) {
     const char* temp = getenv("TMPDIR");
     HostFile = std::string(temp != nullptr && temp[0] != '\0' ? temp : "/tmp") + "/obrantule-" +
                std::to_string(getpid()) + "-ChssBase.ini";
+    RemoveHostFileOnSignals();
   }
   std::ofstream out(HostFile, std::ios::trunc);
   out << "[Tablebase]\nPath=" << Path << "\nCacheSizeKB=" << CacheKB << "\n";

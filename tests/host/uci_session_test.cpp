@@ -44,6 +44,9 @@ class UciProcess {
       setenv("FAKE_ENGINE_LINE", line.c_str(), 1);
       setenv("FAKE_ENGINE_NODE_STEP", nodeStep, 1);
       setenv("OBRANTULE_SETTINGS", (directory_ + "/ChssBase.ini").c_str(), 1);
+      // The host's own settings file goes with the directory too, also when
+      // the test has to kill the host.
+      setenv("TMPDIR", directory_.c_str(), 1);
       std::vector<char*> argv{const_cast<char*>(HOST_PROGRAM)};
       for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
       argv.push_back(nullptr);
@@ -87,6 +90,8 @@ class UciProcess {
   }
 
   void Interrupt() { kill(pid_, SIGINT); }
+  void Signal(int signalNumber) { kill(pid_, signalNumber); }
+  pid_t Pid() const { return pid_; }
 
   // Closes the input and waits for the exit status.
   int Finish() {
@@ -180,6 +185,27 @@ TEST(UciSession, CacheSizeFromTheSettingsFileIsKeptInRange) {
         << written;
     uci.Send("quit");
     EXPECT_EQ(uci.Finish(), 0);
+  }
+}
+
+// A changed setting lives in a file of the host's own until the host ends,
+// by "quit" or by a signal from a GUI or a terminal.
+TEST(UciSession, HostSettingsFileGoesWithTheHost) {
+  for (int ending : {0, SIGTERM, SIGHUP, SIGINT}) {
+    UciProcess uci("e7e5 g1f3");
+    const std::string file = uci.Directory() + "/obrantule-" + std::to_string(uci.Pid()) + "-ChssBase.ini";
+    uci.Send("setoption name TablebaseCacheKB value 2048");
+    uci.Send("isready");
+    uci.ReadUntil("readyok");
+    EXPECT_TRUE(fs::exists(file)) << ending;
+    if (ending == 0) {
+      uci.Send("quit");
+      EXPECT_EQ(uci.Finish(), 0);
+    } else {
+      uci.Signal(ending);
+      uci.Finish();
+    }
+    EXPECT_FALSE(fs::exists(file)) << ending;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_support.h"
 #include "generate.h"
 #include "table_files.h"
 #include "tablebase_classes.h"
@@ -14,13 +15,10 @@
 
 namespace {
 
-std::string TestDir() {
-  static std::string dir;
-  if (dir.empty()) {
-    char name[] = "/tmp/obrantule-tbfiles-XXXXXX";
-    dir = mkdtemp(name) ? name : "/tmp";
-  }
-  return dir;
+// One directory per test process, removed when the process ends.
+const std::string& TestDir() {
+  static ScratchDirectory dir;
+  return dir.Path();
 }
 
 // Generates (once per process) and writes the class and what it needs.

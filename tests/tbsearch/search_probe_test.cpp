@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_support.h"
 #include "engine/engine.h"
 #include "generate.h"
 #include "table_files.h"
@@ -65,8 +66,9 @@ std::string Fen(const GenPosition& pos) {
 std::string MakeTables() {
   static std::string dir;
   if (!dir.empty()) return dir;
-  char name[] = "/tmp/obrantule-tbsearch-XXXXXX";
-  if (!mkdtemp(name)) return dir;
+  // Removed with its tables when the test process ends.
+  static ScratchDirectory scratch;
+  const char* name = scratch.Path().c_str();
   std::vector<std::string> order;
   std::string error;
   EXPECT_TRUE(GenClassesInOrder({"kqk", "krk", "kpk"}, &order, &error));
