@@ -130,6 +130,15 @@ TEST(TbGenerate, FiveManKnownLongestMatesNoSanitizer) {
   }
 }
 
+// Two knights against a pawn, mate in 115 (for example the Wikipedia article
+// "Two knights endgame"). Slow: the pawn's four promotions are five-man
+// classes too: about six CPU minutes and 3.5 GB in all.
+TEST(TbGenerate, FiveManWithAPawnKnownLongestMateSlow) {
+  GenTable* table = Generated("knnkp");
+  ASSERT_TRUE(table);
+  EXPECT_EQ(LongestWin(*table, 0), 115);
+}
+
 TEST(TbGenerate, PromotionsNeedOnlyTheSlicesTheyReach) {
   // kpk reaches its four targets only by promotions: black to move, the new
   // piece on the eighth rank, which the folded board puts on any edge.
