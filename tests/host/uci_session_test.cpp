@@ -24,9 +24,12 @@ namespace fs = std::filesystem;
 class UciProcess {
  public:
   explicit UciProcess(const std::string& line, const std::vector<std::string>& arguments = {},
-                      const char* engine = FAKE_ENGINE, const char* nodeStep = "1000") {
+                      const char* engine = FAKE_ENGINE, const char* nodeStep = "1000",
+                      const std::string& settings = "") {
     char pattern[] = "/tmp/obrantule-uci-XXXXXX";
     directory_ = mkdtemp(pattern);
+    // Written before the host starts: it may read its settings at once.
+    if (!settings.empty()) std::ofstream(directory_ + "/ChssBase.ini") << settings;
     fs::copy_file(ADAPTER_MODULE, directory_ + "/Obrantule.eng");
     fs::copy_file(engine, directory_ + "/Obrantule.dll");
     int toChild[2], fromChild[2];
@@ -173,11 +176,7 @@ TEST(UciSession, FixedDepthReportsAndAnswers) {
 // nor put the option's default outside its own range.
 TEST(UciSession, CacheSizeFromTheSettingsFileIsKeptInRange) {
   for (const char* written : {"99999999999999999999999", "-5", "2048"}) {
-    UciProcess uci("e7e5 g1f3");
-    {
-      std::ofstream settings(uci.Directory() + "/ChssBase.ini");
-      settings << "[Tablebase]\nCacheSizeKB=" << written << "\n";
-    }
+    UciProcess uci("e7e5 g1f3", {}, FAKE_ENGINE, "1000", "[Tablebase]\nCacheSizeKB=" + std::string(written) + "\n");
     uci.Send("uci");
     std::vector<std::string> lines = uci.ReadUntil("uciok");
     const std::string expected = std::string(written) == "2048" ? "2048" : written[0] == '-' ? "1024" : "1048576";
