@@ -111,7 +111,7 @@ TEST(Root, PonderHitAfterTheBudgetEndsTheSearch) {
   hit.join();
   EXPECT_LT(seconds, 10.0);
   EXPECT_EQ(PonderOffFlag.load(), 0);  // the hit was taken
-  EXPECT_EQ(PonderSeconds, 1);
+  EXPECT_GE(PonderSeconds, 1);  // more on a loaded machine that wakes the hit late
 }
 
 TEST(Root, BlitzBudgetStopsTheSearch) {
